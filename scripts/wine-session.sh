@@ -1,0 +1,50 @@
+# Sourced by the scripts that run Windows programs: a Wine prefix in the build
+# tree, Xvfb on a free display and one persistent wineserver, all stopped on
+# exit. Only what this script started is stopped.
+#   wine_session_start ROOT   (ROOT: the source folder)
+
+wine_session_stop() {
+    if [ -n "${WINE_SESSION_SERVER_STARTED:-}" ]; then
+        wineserver -k >/dev/null 2>&1 || true # this prefix's server only
+    fi
+    if [ -n "${WINE_SESSION_XVFB_PID:-}" ]; then
+        kill "$WINE_SESSION_XVFB_PID" 2>/dev/null || true
+        wait "$WINE_SESSION_XVFB_PID" 2>/dev/null || true
+    fi
+    rm -f "${WINE_SESSION_DISPLAY_FILE:-}"
+}
+
+wine_session_start() {
+    local root=$1
+    export WINEPREFIX="$root/build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=" # never offer Mono or Gecko
+    mkdir -p "$root/build"
+    trap wine_session_stop EXIT
+
+    WINE_SESSION_DISPLAY_FILE=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WINE_SESSION_DISPLAY_FILE" \
+        >/dev/null 2>&1 &
+    WINE_SESSION_XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$WINE_SESSION_DISPLAY_FILE" ] && break
+        sleep 0.1
+    done
+    [ -s "$WINE_SESSION_DISPLAY_FILE" ] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$(head -n1 "$WINE_SESSION_DISPLAY_FILE")"
+
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating the Wine prefix $WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+        wineserver -w # its short-lived server must be gone before ours starts
+    fi
+    if wineserver -p </dev/null >/dev/null 2>&1; then
+        WINE_SESSION_SERVER_STARTED=1
+    else
+        echo "A wineserver already runs for this prefix; using it" >&2
+    fi
+    # Wine's services must not inherit our pipes, or whoever reads them
+    # (CTest) waits for them forever.
+    wine cmd /c exit </dev/null >/dev/null 2>&1
+    echo "Wine ready on display $DISPLAY"
+}

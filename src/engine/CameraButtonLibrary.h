@@ -1,0 +1,27 @@
+#pragma once
+// The contract with the camera button library, KelvraTouch.dll.
+#include <windows.h>
+
+constexpr const char* kCameraLibraryName = "KelvraTouch.dll";
+constexpr const char* kCameraButtonExport = "fnKelvraTouch";
+
+// The export: the video source name in ("Pilote" of section "Video", possibly
+// empty, valid only during the call), the button state out. C calling
+// convention: the caller removes the argument.
+typedef int(__cdecl* CameraButtonProc)(const char* videoSourceName);
+
+// Results as the program reads them.
+constexpr int kCameraButtonPressed = 0;
+constexpr int kCameraButtonPressedToo = 2;
+// No press, and the next call is to come after a longer pause. The program also
+// uses it itself when it has no entry point.
+constexpr int kCameraButtonSlowDown = -1;
+
+inline bool IsCameraButtonPress(int result) {
+    return result == kCameraButtonPressed || result == kCameraButtonPressedToo;
+}
+
+// Loads the library from the executable's own folder, or else from the
+// system folder. Never from the current directory: a DLL planted there would
+// run inside the program.
+HMODULE LoadCameraButtonLibrary();

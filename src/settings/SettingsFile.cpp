@@ -1,0 +1,130 @@
+#include "SettingsFile.h"
+
+#include "StoredText.h"
+#include "common/ModulePaths.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace {
+
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+std::string LocalAppDataFolder() {
+    char folder[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return std::string();
+    return folder;
+}
+
+// Calls a profile reader with a growing buffer until the answer fits. The
+// reader reports truncation by returning size - truncatedMargin.
+template <typename Reader>
+std::string ReadGrowing(DWORD initialSize, DWORD truncatedMargin, Reader read) {
+    for (DWORD size = initialSize;; size *= 2) {
+        std::vector<char> buffer(size);
+        const DWORD length = read(buffer.data(), size);
+        if (length + truncatedMargin < size || size >= (1u << 26))
+            return std::string(buffer.data(), length);
+    }
+}
+
+} // namespace
+
+std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData) {
+    const std::string baseName = BaseNameOf(exePath);
+    char templatePath[MAX_PATH] = "";
+    lstrcpynA(templatePath, exePath.c_str(), MAX_PATH);
+    (void)PathRenameExtensionA(templatePath, ".INI");
+
+    if (localAppData.empty())
+        return templatePath;
+
+    char userPath[MAX_PATH] = "";
+    lstrcpynA(userPath, localAppData.c_str(), MAX_PATH);
+    (void)PathAppendA(userPath, baseName.c_str());
+    (void)CreateDirectoryA(userPath, nullptr); // an existing folder is fine
+    (void)PathAppendA(userPath, baseName.c_str());
+    (void)PathAddExtensionA(userPath, ".INI");
+
+    // Seed from the template once; the user's own file is never overwritten.
+    if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath))
+        (void)CopyFileA(templatePath, userPath, TRUE);
+    return userPath;
+}
+
+const std::string& SettingsFilePath() {
+    static const std::string path = PrepareSettingsFile(ExecutablePath(), LocalAppDataFolder());
+    return path;
+}
+
+int ReadSettingInt(const char* section, const char* key, int defaultValue) {
+    // The profile function answers with the signed number's bits.
+    return static_cast<int>(
+        GetPrivateProfileIntA(section, key, defaultValue, SettingsFilePath().c_str()));
+}
+
+std::string ReadSettingString(const char* section, const char* key, const char* defaultValue) {
+    char buffer[kMaxSettingString + 1] = "";
+    const DWORD length = GetPrivateProfileStringA(section, key, defaultValue, buffer, sizeof buffer,
+                                                  SettingsFilePath().c_str());
+    return std::string(buffer, length);
+}
+
+void WriteSettingInt(const char* section, const char* key, int value) {
+    char text[16];
+    wsprintfA(text, "%d", value);
+    WriteSettingString(section, key, text);
+}
+
+void WriteSettingString(const char* section, const char* key, const char* value) {
+    (void)WritePrivateProfileStringA(section, key, value, SettingsFilePath().c_str());
+}
+
+std::string EncodedKeyName(const char* plainKey) {
+    std::string key = plainKey;
+    EncodeStoredText(key, IsLeadByte);
+    return key;
+}
+
+std::string ReadStoredText(const char* section, const char* plainKey) {
+    const std::string key = EncodedKeyName(plainKey);
+    // String reads return size - 1 when the value was cut.
+    std::string value = ReadGrowing(kMaxSettingString + 1, 1, [&](char* buffer, DWORD size) {
+        return GetPrivateProfileStringA(section, key.c_str(), "", buffer, size,
+                                        SettingsFilePath().c_str());
+    });
+    DecodeStoredText(value, IsLeadByte);
+    return value;
+}
+
+void WriteStoredText(const char* section, const char* plainKey, const std::string& plainValue) {
+    std::string value = plainValue;
+    EncodeStoredText(value, IsLeadByte);
+    WriteSettingString(section, EncodedKeyName(plainKey).c_str(), value.c_str());
+}
+
+std::string StepKey(const char* baseName, int stepIndex) {
+    std::string key = baseName;
+    if (stepIndex > 0)
+        key += std::to_string(stepIndex);
+    return key;
+}
+
+std::string ReadSettingSection(const char* section) {
+    // Section reads return size - 2 when the list was cut.
+    return ReadGrowing(1024, 2, [&](char* buffer, DWORD size) {
+        return GetPrivateProfileSectionA(section, buffer, size, SettingsFilePath().c_str());
+    });
+}
+
+void WriteSettingSection(const char* section, const std::string& entries) {
+    // The platform wants the list closed by an empty entry.
+    std::string list = entries;
+    list += '\0';
+    list += '\0';
+    (void)WritePrivateProfileSectionA(section, list.c_str(), SettingsFilePath().c_str());
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The per-user settings file and its typed accessors. Nothing is cached but the
+// file's path: every read asks the file, every write goes to it at once.
+#include <string>
+
+// Section names of the settings file.
+constexpr const char* kSectionParam = "Param";
+constexpr const char* kSectionAction = "Action";
+constexpr const char* kSectionVideo = "Video";
+constexpr const char* kSectionPlacement = "WPlace";
+
+// Plain string reads are limited to 255 characters, as the file format has
+// always promised its readers.
+constexpr size_t kMaxSettingString = 255;
+
+// The settings file's full path. The first call of the process creates the
+// per-user folder and seeds it from the template beside the executable.
+const std::string& SettingsFilePath();
+
+// The preparation behind SettingsFilePath, for given locations. localAppData
+// empty means that folder could not be obtained: the template is used then.
+std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData);
+
+int ReadSettingInt(const char* section, const char* key, int defaultValue);
+std::string ReadSettingString(const char* section, const char* key, const char* defaultValue);
+void WriteSettingInt(const char* section, const char* key, int value);
+void WriteSettingString(const char* section, const char* key, const char* value);
+
+// Stored-text values: key name and value both encoded. Reads come back whole,
+// whatever their length.
+std::string ReadStoredText(const char* section, const char* plainKey);
+void WriteStoredText(const char* section, const char* plainKey, const std::string& plainValue);
+
+// The encoded form of a plain key name.
+std::string EncodedKeyName(const char* plainKey);
+
+// Key of a per-step setting: the base name for step 0, base name + index for
+// steps 1 to 9 ("Type", "Type1", ... "Type9").
+std::string StepKey(const char* baseName, int stepIndex);
+
+// A whole section as the platform's profile functions exchange it: "key=value"
+// entries, each NUL-terminated, in file order. Any length.
+std::string ReadSettingSection(const char* section);
+void WriteSettingSection(const char* section, const std::string& entries);

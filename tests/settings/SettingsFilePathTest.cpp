@@ -1,0 +1,63 @@
+#include "settings/SettingsFile.h"
+#include "support/TestFiles.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An executable folder and a local application data folder of the test's own.
+class SettingsFilePreparation : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CreateDirectoryA(ExeFolder().c_str(), nullptr);
+        CreateDirectoryA(LocalFolder().c_str(), nullptr);
+    }
+    std::string ExeFolder() const { return m_root / "Program"; }
+    std::string LocalFolder() const { return m_root / "Local"; }
+    std::string ExePath() const { return ExeFolder() + "\\Snap.exe"; }
+    std::string TemplatePath() const { return ExeFolder() + "\\Snap.INI"; }
+    std::string UserPath() const { return LocalFolder() + "\\Snap\\Snap.INI"; }
+
+    TempDir m_root;
+};
+
+TEST_F(SettingsFilePreparation, FirstUseMakesTheFolderAndCopiesTheTemplate) {
+    WriteTextFile(TemplatePath(), "[Video]\r\nPilote=USB 28 camera\r\n");
+    EXPECT_EQ(UserPath(), PrepareSettingsFile(ExePath(), LocalFolder()));
+    EXPECT_EQ("[Video]\r\nPilote=USB 28 camera\r\n", ReadTextFile(UserPath()));
+}
+
+TEST_F(SettingsFilePreparation, AnExistingUserFileIsNeverOverwritten) {
+    CreateDirectoryA((LocalFolder() + "\\Snap").c_str(), nullptr);
+    WriteTextFile(UserPath(), "[Param]\r\nDelay=900\r\n");
+    WriteTextFile(TemplatePath(), "[Param]\r\nDelay=350\r\n"); // newer than the user's file
+    EXPECT_EQ(UserPath(), PrepareSettingsFile(ExePath(), LocalFolder()));
+    EXPECT_EQ("[Param]\r\nDelay=900\r\n", ReadTextFile(UserPath()));
+}
+
+TEST_F(SettingsFilePreparation, WithoutATemplateTheUserPathIsUsedAndNoFileMade) {
+    EXPECT_EQ(UserPath(), PrepareSettingsFile(ExePath(), LocalFolder()));
+    EXPECT_TRUE(FileExists(LocalFolder() + "\\Snap"));
+    EXPECT_FALSE(FileExists(UserPath()));
+}
+
+TEST_F(SettingsFilePreparation, WithoutLocalAppDataTheTemplateIsTheSettingsFile) {
+    WriteTextFile(TemplatePath(), "[Param]\r\n");
+    EXPECT_EQ(TemplatePath(), PrepareSettingsFile(ExePath(), ""));
+}
+
+TEST_F(SettingsFilePreparation, TheExecutablesNameNamesFolderAndFile) {
+    const std::string exe = ExeFolder() + "\\CameraDesk.exe";
+    EXPECT_EQ(LocalFolder() + "\\CameraDesk\\CameraDesk.INI", PrepareSettingsFile(exe, LocalFolder()));
+}
+
+TEST(SettingsFilePath, ThisProcessUsesItsPerUserFile) {
+    const std::string& path = SettingsFilePath();
+    EXPECT_EQ(LocalAppDataFolder() + "\\settings_tests\\settings_tests.INI", path);
+    EXPECT_TRUE(FileExists(LocalAppDataFolder() + "\\settings_tests"));
+    EXPECT_EQ(&path, &SettingsFilePath()); // computed once, kept for the process
+}
+
+} // namespace

@@ -1,0 +1,27 @@
+#pragma once
+// A program started by a test, ended by the test if it is still running.
+#include <windows.h>
+
+#include <string>
+
+class ChildProcess {
+public:
+    // Starts `exePath` with the given working folder (empty: the test's own).
+    ChildProcess(const std::string& exePath, const std::string& workingFolder = "");
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool Started() const { return m_process.hProcess != nullptr; }
+    DWORD Id() const { return m_process.dwProcessId; }
+
+    // Waits for the end; true with the exit code when it ended in time.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    bool Running() const;
+
+    // The process's visible top-level window with this caption, waited for.
+    HWND WaitForWindow(const char* caption, DWORD timeoutMs) const;
+
+private:
+    PROCESS_INFORMATION m_process = {};
+};

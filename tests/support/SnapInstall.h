@@ -1,0 +1,31 @@
+#pragma once
+// A copy of Snap.exe under a name of its own, in a folder of its own, so each
+// test has its own settings file (named after the executable) and its own
+// choice of camera button library beside it.
+#include "TestFiles.h"
+
+#include <string>
+
+enum class CameraLibrary { None, StandIn, WithoutExport };
+
+class SnapInstall {
+public:
+    explicit SnapInstall(CameraLibrary library, const std::string& templateIni = "");
+    ~SnapInstall();
+
+    const std::string& Name() const { return m_name; }
+    const std::string& Folder() const { return m_folder.Path(); }
+    std::string ExePath() const { return m_folder / (m_name + ".exe"); }
+    // The per-user settings file the copy will use.
+    std::string SettingsPath() const;
+    std::string SettingsFolder() const;
+
+private:
+    TempDir m_folder;
+    std::string m_name;
+};
+
+// Paths of the built binaries, as Windows sees them.
+std::string BuiltSnapExe();
+std::string BuiltStandInLibrary();
+std::string BuiltLibraryWithoutExport();
