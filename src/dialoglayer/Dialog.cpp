@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include <utility>
+
 namespace {
 
 // Messages whose result a dialog procedure returns itself rather than through
@@ -65,7 +67,11 @@ bool CDialog::OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    if (OnWindowMessage(message, wParam, lParam, result)) {
+    // Handlers may run nested modal loops: each message keeps its own flag.
+    const bool outerUseDefault = std::exchange(m_useDefault, false);
+    const bool handled = OnWindowMessage(message, wParam, lParam, result) && !m_useDefault;
+    m_useDefault = outerUseDefault;
+    if (handled) {
         if (ReturnsResultDirectly(message))
             return result;
         SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);

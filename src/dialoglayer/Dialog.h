@@ -39,6 +39,10 @@ protected:
     // true when the message was handled, with its result in `result`.
     virtual bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // Called by a handler that wants the platform's default handling of the
+    // message it was given after all (as if it had not been handled).
+    void UseDefaultHandling() { m_useDefault = true; }
+
     HWND m_hWnd = nullptr;
 
 private:
@@ -48,4 +52,5 @@ private:
     UINT m_templateId = 0;
     const DLGTEMPLATE* m_templateData = nullptr;
     HWND m_parent;
+    bool m_useDefault = false;
 };

@@ -1,12 +1,37 @@
 #include "TapsyncDlg.h"
 
+#include "TrayIcon.h"
 #include "common/PlatformLayout.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
+#include "settingsdialog/DialogParamTapsync.h"
+
+#include <cstdio>
+
+namespace {
+
+// Client sizes of the window and how far the button reaches past each edge,
+// so that its frame lies outside the visible area and the bitmap fills it.
+constexpr int kNormalClientSize = 48;
+constexpr int kLittleClientSize = 32;
+constexpr int kButtonOverhang = 5;
+
+bool LittleIcon() { return ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0; }
+int ClientSize() { return LittleIcon() ? kLittleClientSize : kNormalClientSize; }
+
+// The shell sends this when the taskbar is (re)created, for instance after
+// Explorer restarted: the icon must then be added again.
+const UINT kTaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+
+} // namespace
 
 const MessageEntry<CTapsyncDlg> CTapsyncDlg::kMessageTable[] = {
+    OnMessage(WM_PAINT, &CTapsyncDlg::OnPaint),
     OnMessage(WM_QUERYDRAGICON, &CTapsyncDlg::OnQueryDragIcon),
     OnMessage(WM_DESTROY, &CTapsyncDlg::OnDestroy),
+    OnMessage(WM_TIMER, &CTapsyncDlg::OnTimer),
+    OnControl(BN_CLICKED, IDC_SNAP_BUTTON, &CTapsyncDlg::OnButtonClicked),
+    OnMessage(WM_TRAYICON, &CTapsyncDlg::OnTrayIcon),
     OnCommand(ID_TRAY_SNAP, &CTapsyncDlg::OnSnap),
     OnCommand(ID_TRAY_SETUP, &CTapsyncDlg::OnSetup),
     OnCommand(ID_TRAY_CLOSE, &CTapsyncDlg::OnQuit),
@@ -24,6 +49,11 @@ CTapsyncDlg::CTapsyncDlg(HWND parent) : CDialog(IDD_TAPSYNC_DIALOG, parent) {
 }
 
 bool CTapsyncDlg::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (message == kTaskbarCreatedMessage && message != 0) {
+        AddTrayIcon();
+        result = 0;
+        return true;
+    }
     return DispatchMessageTable(this, kMessageTable, message, wParam, lParam, result);
 }
 
@@ -37,9 +67,118 @@ BOOL CTapsyncDlg::OnInitDialog() {
     if (!m_pfnCameraButton)
         EndDialog(IDCANCEL);
 
+    ApplyButtonFace();
+    RestorePosition();
+    PlaceButton();
     m_sequenceRunning = false;
     m_stepIndex = 0;
+    AddTrayIcon();
+    StartPolling(kFirstPollMs);
     return TRUE;
+}
+
+void CTapsyncDlg::ApplyButtonFace() {
+    const UINT bitmapId = LittleIcon() ? IDB_BUTTON_LITTLE : IDB_BUTTON_NORMAL;
+    HBITMAP face = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId));
+    SendDlgItemMessageA(m_hWnd, IDC_SNAP_BUTTON, BM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(face));
+    // The button does not own its image: keep the current one alive, free the last.
+    m_buttonFace.reset(face);
+}
+
+void CTapsyncDlg::RestorePosition() {
+    if (ReadSettingInt(kSectionPlacement, "length", 0) != 0) {
+        WINDOWPLACEMENT placement = {};
+        auto read = [](const char* key) { return ReadSettingInt(kSectionPlacement, key, 0); };
+        placement.length = static_cast<UINT>(read("length"));
+        placement.flags = static_cast<UINT>(read("flags"));
+        placement.showCmd = static_cast<UINT>(read("showCmd"));
+        placement.ptMinPosition = {read("ptMinPosition.x"), read("ptMinPosition.y")};
+        placement.ptMaxPosition = {read("ptMaxPosition.x"), read("ptMaxPosition.y")};
+        placement.rcNormalPosition.top = read("rcNormalPosition.top");
+        placement.rcNormalPosition.left = read("rcNormalPosition.left");
+        placement.rcNormalPosition.bottom = read("rcNormalPosition.bottom");
+        placement.rcNormalPosition.right = read("rcNormalPosition.right");
+        placement.showCmd = SW_RESTORE; // never come back minimised or maximised
+        (void)SetWindowPlacement(m_hWnd, &placement);
+        return;
+    }
+
+    // A position carried over from the older registry profile, if any.
+    const std::string position = ReadStoredText(kSectionParam, "SoftPos");
+    if (position.empty())
+        return; // the template's position and size
+    int x = 0, y = 0;
+    (void)std::sscanf(position.c_str(), "%d;%d", &x, &y);
+    if (x < 0)
+        x = 0;
+    if (y < 0)
+        y = 0;
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ResizeClientArea(x, y, SWP_NOZORDER);
+}
+
+void CTapsyncDlg::ResizeClientArea(int x, int y, UINT flags) {
+    RECT client, window;
+    GetClientRect(m_hWnd, &client);
+    GetWindowRect(m_hWnd, &window);
+    const int size = ClientSize();
+    const int width = size + (window.right - window.left) - (client.right - client.left);
+    const int height = size + (window.bottom - window.top) - (client.bottom - client.top);
+    SetWindowPos(m_hWnd, nullptr, x, y, width, height, flags);
+}
+
+void CTapsyncDlg::PlaceButton() {
+    const int size = ClientSize() + 2 * kButtonOverhang;
+    MoveWindow(GetDlgItem(m_hWnd, IDC_SNAP_BUTTON), -kButtonOverhang, -kButtonOverhang, size, size,
+               TRUE);
+}
+
+void CTapsyncDlg::StartPolling(UINT intervalMs) {
+    m_pollTimerId = SetTimer(m_hWnd, PollTimerId, intervalMs, nullptr);
+}
+
+void CTapsyncDlg::AddTrayIcon() {
+    NOTIFYICONDATAA data = TrayIconData(m_hWnd, 0);
+    data.uVersion = kTrayIconVersion;
+    (void)g_shellNotifyIcon(NIM_SETVERSION, &data);
+
+    data = TrayIconData(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.uCallbackMessage = WM_TRAYICON;
+    data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                               MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    lstrcpynA(data.szTip, "Snap", sizeof data.szTip);
+    (void)g_shellNotifyIcon(NIM_ADD, &data);
+}
+
+void CTapsyncDlg::SetTrayCallback(UINT message) {
+    NOTIFYICONDATAA data = TrayIconData(m_hWnd, NIF_MESSAGE);
+    data.uCallbackMessage = message;
+    (void)g_shellNotifyIcon(NIM_MODIFY, &data);
+}
+
+LRESULT CTapsyncDlg::OnTrayIcon(WPARAM, LPARAM lParam) {
+    if (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN)
+        return 0;
+    UniqueMenu menu(CreateTrayMenu());
+    const DWORD position = GetMessagePos();
+    // Without the foreground the menu would not close on a click elsewhere.
+    SetForegroundWindow(m_hWnd);
+    TrackPopupMenu(menu.get(), TPM_CENTERALIGN, static_cast<short>(LOWORD(position)),
+                   static_cast<short>(HIWORD(position)), 0, m_hWnd, nullptr);
+    PostMessageA(m_hWnd, WM_NULL, 0, 0);
+    return 0;
+}
+
+void CTapsyncDlg::OnButtonClicked() {
+    // The first answer only clears the "pressed since the last query" bit.
+    (void)GetAsyncKeyState(VK_CONTROL);
+    if (GetAsyncKeyState(VK_CONTROL) != 0)
+        OnSetup();
+    else
+        OnSnap();
 }
 
 void CTapsyncDlg::OnCancel() {
@@ -49,7 +188,24 @@ void CTapsyncDlg::OnCancel() {
 
 void CTapsyncDlg::OnSnap() {}
 
-void CTapsyncDlg::OnSetup() {}
+void CTapsyncDlg::OnSetup() {
+    if (m_pollTimerId)
+        KillTimer(m_hWnd, m_pollTimerId);
+    m_pollTimerId = 0;
+    ShowWindow(m_hWnd, SW_HIDE);
+    SetTrayCallback(WM_TRAYICON_IGNORED);
+    {
+        CDialogParamTapsync dialog(m_hWnd);
+        (void)dialog.DoModal();
+    }
+    SetTrayCallback(WM_TRAYICON);
+    if (ReadSettingInt(kSectionParam, "PutInSysTray", 0) == 0)
+        ShowWindow(m_hWnd, SW_SHOW);
+    ApplyButtonFace();
+    ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    PlaceButton();
+    StartPolling(kFirstPollMs);
+}
 
 void CTapsyncDlg::OnQuit() { OnCancel(); }
 
@@ -77,13 +233,43 @@ void CTapsyncDlg::SaveWindowPlacement() {
         WriteSettingInt(kSectionPlacement, field.key, field.value);
 }
 
+LRESULT CTapsyncDlg::OnPaint(WPARAM, LPARAM) {
+    if (!IsIconic(m_hWnd)) {
+        UseDefaultHandling();
+        return 0;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
 LRESULT CTapsyncDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon); }
 
+LRESULT CTapsyncDlg::OnTimer(WPARAM wParam, LPARAM) {
+    if (!HandleTimer(wParam))
+        UseDefaultHandling();
+    return 0;
+}
+
+bool CTapsyncDlg::HandleTimer(UINT_PTR timerId) {
+    return timerId == PollTimerId || timerId == StepTimerId;
+}
+
 LRESULT CTapsyncDlg::OnDestroy(WPARAM, LPARAM) {
+    NOTIFYICONDATAA data = TrayIconData(m_hWnd, 0);
+    (void)g_shellNotifyIcon(NIM_DELETE, &data);
     if (m_pollTimerId)
         KillTimer(m_hWnd, m_pollTimerId);
     if (m_stepTimerId)
         KillTimer(m_hWnd, m_stepTimerId);
     m_hCameraLibrary.reset();
+    UseDefaultHandling();
     return 0;
 }

@@ -1,10 +1,16 @@
 #pragma once
 // The program's main window: the tiny always-on-top "Snap" button window. It
-// also owns the camera button library, the timers and the state of a run.
+// also owns the notification-area icon, the camera button library, the timers
+// and the state of a run of the action sequence.
 #include "dialoglayer/Dialog.h"
 #include "dialoglayer/Handles.h"
 #include "dialoglayer/MessageTable.h"
 #include "engine/CameraButtonLibrary.h"
+
+// Timer ids of the main window.
+constexpr UINT_PTR PollTimerId = 4242;
+constexpr UINT_PTR StepTimerId = 7777;
+constexpr UINT kFirstPollMs = 500;
 
 class CTapsyncDlg : public CDialog {
 public:
@@ -12,15 +18,15 @@ public:
 
     // Fires the action sequence, or advances the one in progress.
     virtual void OnSnap();
-    // Suspends polling and runs the settings dialog.
+    // Suspends polling, hides the window and runs the settings dialog.
     virtual void OnSetup();
     // Ends the program through the cancel handling.
     virtual void OnQuit();
 
     // Writes the window placement to section "WPlace".
     void SaveWindowPlacement();
-
-    bool HasCameraButton() const { return m_pfnCameraButton != nullptr; }
+    // Puts the notification-area icon in place.
+    void AddTrayIcon();
 
 protected:
     BOOL OnInitDialog() override;
@@ -28,11 +34,26 @@ protected:
     void DoDataExchange(CDataExchange&) override {}
     bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
+    // WM_TIMER: the poll and step ticks. False for timers it does not own.
+    bool HandleTimer(UINT_PTR timerId);
+
 private:
     static const MessageEntry<CTapsyncDlg> kMessageTable[];
 
+    LRESULT OnPaint(WPARAM, LPARAM);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     LRESULT OnDestroy(WPARAM, LPARAM);
+    LRESULT OnTimer(WPARAM, LPARAM);
+    LRESULT OnTrayIcon(WPARAM, LPARAM);
+    void OnButtonClicked();
+
+    // Face, window size and button rectangle follow "LittleIcon".
+    void ApplyButtonFace();
+    void ResizeClientArea(int x, int y, UINT flags);
+    void PlaceButton();
+    void RestorePosition();
+    void SetTrayCallback(UINT message);
+    void StartPolling(UINT intervalMs);
 
     HICON m_hIcon;
     UINT_PTR m_pollTimerId;
@@ -41,4 +62,6 @@ private:
     bool m_sequenceRunning = false;
     UniqueModule m_hCameraLibrary;
     CameraButtonProc m_pfnCameraButton;
+    // The button's bitmap, replaced when "LittleIcon" changes.
+    UniqueGdiObject m_buttonFace;
 };

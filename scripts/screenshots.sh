@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots of the button window, normal and little,
+# under Xvfb. Writes docs/images/*.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+cmake --preset test >/dev/null
+cmake --build --preset test --target Snap KelvraTouch >/dev/null
+
+. scripts/wine-session.sh
+wine_session_start "$root" >/dev/null
+shots="$root/build/screenshots"
+local_appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')")
+
+shoot() { # name littleIcon
+    local name=$1 little=$2
+    rm -rf "$shots" "$local_appdata/Snap"
+    mkdir -p "$shots"
+    cp build/test/bin/Snap.exe build/test/bin/KelvraTouch.dll "$shots/"
+    # A migrated position puts the window at (200, 200) with its sized client area.
+    printf '[Param]\r\nLittleIcon=%s\r\n5a173d2e4a274e=260028092f092h\r\n' "$little" >"$shots/Snap.INI"
+    (cd "$shots" && wine Snap.exe </dev/null >/dev/null 2>&1) &
+    local snap=$!
+    local window
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Snap$' | head -n1)
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # A desktop-like background around the window, 12 pixels each side.
+    import -window root -crop "$((WIDTH + 24))x$((HEIGHT + 24))+$((X - 12))+$((Y - 12))" \
+        "$shots/raw.png"
+    convert "$shots/raw.png" -fill '#3a6ea5' -opaque black "docs/images/$name.png"
+    xdotool windowfocus --sync "$window" key Escape
+    wait "$snap" || true
+}
+shoot snap-window 0
+shoot snap-window-little 1
+echo "Wrote docs/images/snap-window.png and docs/images/snap-window-little.png"

@@ -1,0 +1,24 @@
+#include "TrayIcon.h"
+
+#include "common/PlatformLayout.h"
+#include "resources/resource.h"
+
+ShellNotifyIconFn g_shellNotifyIcon = Shell_NotifyIconA;
+
+NOTIFYICONDATAA TrayIconData(HWND window, UINT flags) {
+    NOTIFYICONDATAA data = {};
+    data.cbSize = kTrayIconDataSize;
+    data.hWnd = window;
+    data.uID = IDI_TRAY_ICON;
+    data.uFlags = flags;
+    return data;
+}
+
+HMENU CreateTrayMenu() {
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, ID_TRAY_SNAP, "Snap");
+    AppendMenuA(menu, MF_STRING, ID_TRAY_SETUP, "Setup");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, ID_TRAY_CLOSE, "Close");
+    return menu;
+}

@@ -1,0 +1,61 @@
+#include "MainWindowHarness.h"
+
+namespace {
+
+std::vector<TrayCall> g_trayCalls;
+
+BOOL WINAPI RecordTrayCall(DWORD operation, PNOTIFYICONDATAA data) {
+    g_trayCalls.push_back({operation, static_cast<UINT>(data->cbSize), data->uID, data->uFlags,
+                           data->uCallbackMessage, data->uVersion, data->hIcon != nullptr,
+                           operation == NIM_ADD ? std::string(data->szTip) : std::string()});
+    return TRUE;
+}
+
+std::function<bool()> g_check;
+UINT_PTR g_checkTimer = 0;
+
+void CALLBACK RunCheck(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_check && g_check()) {
+        KillTimer(nullptr, g_checkTimer);
+        g_check = nullptr;
+    }
+}
+
+} // namespace
+
+void MainWindowTest::SetUp() {
+    DeleteFileA(SettingsFilePath().c_str());
+    SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", m_cameraControl.Path().c_str());
+    g_trayCalls.clear();
+    g_shellNotifyIcon = RecordTrayCall;
+}
+
+void MainWindowTest::TearDown() {
+    g_shellNotifyIcon = Shell_NotifyIconA;
+    DeleteFileA(SettingsFilePath().c_str());
+}
+
+std::vector<TrayCall>& MainWindowTest::TrayCalls() { return g_trayCalls; }
+
+RECT WindowRect(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+SIZE ClientSize(HWND window) {
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+RECT ChildRect(HWND child) {
+    RECT rect = WindowRect(child);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void WhileLoopsRun(std::function<bool()> check) {
+    g_check = std::move(check);
+    g_checkTimer = SetTimer(nullptr, 0, 20, RunCheck);
+}

@@ -1,0 +1,96 @@
+#pragma once
+// Runs the real main window in the test process, with a script of steps that
+// run inside its modal loop, and records every change of its tray icon.
+#include "mainwindow/TapsyncDlg.h"
+#include "mainwindow/TrayIcon.h"
+#include "settings/SettingsFile.h"
+#include "support/TestFiles.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TrayCall {
+    DWORD operation;
+    UINT size;
+    UINT id;
+    UINT flags;
+    UINT callback;
+    UINT version;
+    bool hasIcon;
+    std::string tip;
+};
+
+class CScriptedMainWindow : public CTapsyncDlg {
+public:
+    using Step = std::function<void(CScriptedMainWindow&)>;
+    static constexpr UINT kStepMessage = WM_APP + 100;
+
+    explicit CScriptedMainWindow(std::vector<Step> steps) : m_steps(std::move(steps)) {}
+
+    HWND Window() const { return m_hWnd; }
+    void NextStep() { PostMessageA(m_hWnd, kStepMessage, 0, 0); }
+
+    // When set, OnSnap and OnSetup only count their calls.
+    bool m_countOnly = false;
+    int m_snaps = 0;
+    int m_setups = 0;
+    std::vector<UINT_PTR> m_timerTicks;
+
+    void OnSnap() override {
+        ++m_snaps;
+        if (!m_countOnly)
+            CTapsyncDlg::OnSnap();
+    }
+    void OnSetup() override {
+        ++m_setups;
+        if (!m_countOnly)
+            CTapsyncDlg::OnSetup();
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = CTapsyncDlg::OnInitDialog();
+        NextStep();
+        return result;
+    }
+    bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        if (message == kStepMessage) {
+            if (m_stepsRun < m_steps.size())
+                m_steps[m_stepsRun++](*this);
+            return true;
+        }
+        if (message == WM_TIMER)
+            m_timerTicks.push_back(wParam);
+        return CTapsyncDlg::OnWindowMessage(message, wParam, lParam, result);
+    }
+
+private:
+    std::vector<Step> m_steps;
+    size_t m_stepsRun = 0;
+};
+
+// Empties the test process's settings file and records tray icon calls.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static std::vector<TrayCall>& TrayCalls();
+
+    void WriteSettings(const std::string& content) { WriteTextFile(SettingsFilePath(), content); }
+
+    TempDir m_cameraControl;
+};
+
+RECT WindowRect(HWND window);
+SIZE ClientSize(HWND window);
+// A child's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child);
+
+// Calls `check` every few milliseconds from a thread timer, which also runs
+// inside menu and nested dialog loops, until it returns true.
+void WhileLoopsRun(std::function<bool()> check);
