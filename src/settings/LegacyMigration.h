@@ -13,6 +13,16 @@ struct LegacyProfile {
 std::string ReadLegacyString(const LegacyProfile& profile, const char* section, const char* key,
                              const char* defaultValue);
 
+// The three kinds of copy from the profile to the settings file. Each writes,
+// even when it writes the default.
+void MigrateSettingString(const LegacyProfile& profile, const char* section, const char* key,
+                          const char* defaultValue);
+void MigrateSettingInt(const LegacyProfile& profile, const char* section, const char* key,
+                       int defaultValue);
+// Stored-text keys: the value under the encoded key name, copied as it is.
+void MigrateEncodedSetting(const LegacyProfile& profile, const char* section, const char* key,
+                           const char* defaultValue);
+
 // The start-up check: migrate when the settings file has no video source but
 // the registry profile has one. Returns whether it migrated.
 bool MigrateLegacySettingsIfDue(const LegacyProfile& profile);
