@@ -186,8 +186,6 @@ void CTapsyncDlg::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-void CTapsyncDlg::OnSnap() {}
-
 void CTapsyncDlg::OnSetup() {
     if (m_pollTimerId)
         KillTimer(m_hWnd, m_pollTimerId);
@@ -256,10 +254,6 @@ LRESULT CTapsyncDlg::OnTimer(WPARAM wParam, LPARAM) {
     if (!HandleTimer(wParam))
         UseDefaultHandling();
     return 0;
-}
-
-bool CTapsyncDlg::HandleTimer(UINT_PTR timerId) {
-    return timerId == PollTimerId || timerId == StepTimerId;
 }
 
 LRESULT CTapsyncDlg::OnDestroy(WPARAM, LPARAM) {

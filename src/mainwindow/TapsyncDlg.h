@@ -28,6 +28,15 @@ public:
     // Puts the notification-area icon in place.
     void AddTrayIcon();
 
+    // Performs step `index` (0 to 9) on the external application; `beep`
+    // allows the feedback beeps. Reports only by beeping.
+    void PerformStep(bool beep, int index);
+    // Waits "Delay", then performs step 0 again without beep, outside any run.
+    void ReturnToLive();
+
+    bool SequenceRunning() const { return m_sequenceRunning; }
+    int StepIndex() const { return m_stepIndex; }
+
 protected:
     BOOL OnInitDialog() override;
     void OnCancel() override;
@@ -36,6 +45,9 @@ protected:
 
     // WM_TIMER: the poll and step ticks. False for timers it does not own.
     bool HandleTimer(UINT_PTR timerId);
+    // A press while no run is in progress, and while one is.
+    void StartRun();
+    void AdvanceRun();
 
 private:
     static const MessageEntry<CTapsyncDlg> kMessageTable[];
@@ -54,12 +66,20 @@ private:
     void RestorePosition();
     void SetTrayCallback(UINT message);
     void StartPolling(UINT intervalMs);
+    // The run is over: state reset and the step timer stopped.
+    void EndRun();
+    void PollTick();
+    void StepTick();
 
     HICON m_hIcon;
     UINT_PTR m_pollTimerId;
     UINT_PTR m_stepTimerId;
     int m_stepIndex = 0;
     bool m_sequenceRunning = false;
+    // The mode the current run started in: it keeps it to its end, whatever
+    // "StepByStep" becomes meanwhile, so a run can always finish.
+    bool m_runIsStepByStep = false;
+    bool m_returningToLive = false;
     UniqueModule m_hCameraLibrary;
     CameraButtonProc m_pfnCameraButton;
     // The button's bitmap, replaced when "LittleIcon" changes.

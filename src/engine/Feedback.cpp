@@ -1,0 +1,3 @@
+#include "Feedback.h"
+
+MessageBeepFn g_messageBeep = MessageBeep;

@@ -1,0 +1,47 @@
+#pragma once
+// Storing a step's target window and control, and finding them again in
+// another program's window tree, whose handles change at every start.
+#include "TargetRecords.h"
+
+#include <windows.h>
+
+// Composes the WindowDescription of target's top-level window (or the
+// broadcast record for HWND_BROADCAST) and stores it under `key` ("Base" with
+// the step's suffix) in section "Param".
+void WriteWindowDescription(HWND target, bool withTitle, const char* key);
+
+// Composes the TargetPath of `control` below `topWindow` and stores it under
+// `key` ("Destination" with the step's suffix). clickPoint, in screen
+// coordinates, is the stored point when given, else the control's centre.
+void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint);
+
+enum class WindowSearch { Absent, Broadcast, NotFound, Found };
+
+struct FoundWindow {
+    WindowSearch outcome = WindowSearch::Absent;
+    HWND window = nullptr;
+    int refWidth = 0;
+    int refHeight = 0;
+};
+
+// Finds the top-level window of a decoded WindowDescription: by title when it
+// has one (the class is then not used), else by class.
+FoundWindow FindWindowByDescription(const std::string& record);
+
+struct ResolvedTarget {
+    HWND control = nullptr; // none: the caller falls back to the top-level window
+    POINT point = {0, 0};   // in topWindow's client coordinates, at its current size
+};
+
+// Reads the TargetPath stored under `key` and follows it below topWindow. The
+// point is scaled from the reference size to the window's current client size.
+ResolvedTarget ResolveTargetPath(HWND topWindow, const char* key, int refWidth, int refHeight);
+
+// The same, for a path already read.
+ResolvedTarget ResolvePath(HWND topWindow, const TargetPath& path, int refWidth, int refHeight);
+
+// The n-th child of a window (1-based, hidden children counted), or null.
+HWND NthChild(HWND parent, int n);
+
+// A step's stored texts.
+std::string ReadWindowDescription(int stepIndex);
