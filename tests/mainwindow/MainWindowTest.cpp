@@ -1,5 +1,5 @@
 // The floating button window, run for real in the test process.
-#include "MainWindowHarness.h"
+#include "support/MainWindowHarness.h"
 #include "common/PlatformLayout.h"
 #include "resources/resource.h"
 #include "settings/StoredText.h"

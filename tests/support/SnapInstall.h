@@ -29,3 +29,5 @@ private:
 std::string BuiltSnapExe();
 std::string BuiltStandInLibrary();
 std::string BuiltLibraryWithoutExport();
+// A console program that records its command line (see its source).
+std::string BuiltCommandLineRecorder();

@@ -3,24 +3,50 @@
 namespace {
 
 constexpr DWORD kTopStyle = WS_OVERLAPPEDWINDOW;
+constexpr const char* kChildClassName = "SnapTestChild";
 
-void RegisterTopClass() {
+bool IsRecorded(UINT message) {
+    return message == WM_COMMAND || (message >= WM_USER && message < 0x8000) ||
+           (message >= MM_JOY1BUTTONDOWN && message <= MM_JOY2BUTTONUP) ||
+           message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
+}
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsRecorded(message))
+        ReceivedMessages().push_back({window, message, wParam, lParam});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterClasses() {
     static bool registered = false;
     if (registered)
         return;
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpfnWndProc = RecordingProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = WindowTree::kClassName;
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = WindowTree::kClassName;
+    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = kChildClassName;
     RegisterClassA(&windowClass);
     registered = true;
 }
 
 } // namespace
 
+std::vector<ReceivedMessage>& ReceivedMessages() {
+    static std::vector<ReceivedMessage> messages;
+    return messages;
+}
+
+void DeliverPostedMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
 WindowTree::WindowTree(int clientWidth, int clientHeight, const char* title) {
-    RegisterTopClass();
+    RegisterClasses();
     RECT frame = {0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, kTopStyle, FALSE, 0);
     m_top = CreateWindowExA(0, kClassName, title, kTopStyle | WS_VISIBLE, 60, 40,
@@ -32,7 +58,7 @@ WindowTree::~WindowTree() { DestroyWindow(m_top); }
 
 HWND WindowTree::Add(HWND parent, int x, int y, int width, int height, bool visible, int id) {
     const DWORD style = WS_CHILD | (visible ? WS_VISIBLE : 0);
-    return CreateWindowExA(0, "STATIC", "", style, x, y, width, height, parent,
+    return CreateWindowExA(0, kChildClassName, "", style, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleA(nullptr), nullptr);
 }

@@ -4,10 +4,23 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+// What the tree's windows received of the messages a step may post.
+struct ReceivedMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<ReceivedMessage>& ReceivedMessages();
+// Dispatches what was posted to this thread's windows, so it is recorded.
+void DeliverPostedMessages();
 
 class WindowTree {
 public:
-    // A top-level window of class "SnapTestTop" with this client size.
+    // A top-level window of class "SnapTestTop" with this client size; it and its
+// children record the messages they receive.
     explicit WindowTree(int clientWidth, int clientHeight, const char* title = "Test Top");
     ~WindowTree();
     WindowTree(const WindowTree&) = delete;

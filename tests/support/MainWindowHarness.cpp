@@ -1,4 +1,4 @@
-#include "MainWindowHarness.h"
+#include "support/MainWindowHarness.h"
 
 namespace {
 
