@@ -71,6 +71,15 @@ TEST_F(StandInLibrary, TwoTriggersGiveTwoPressesAtTwoCalls) {
     EXPECT_EQ(1, Call());
 }
 
+TEST_F(StandInLibrary, ACountInThePressFileGivesThatManyPressesInARow) {
+    WriteTextFile(m_control / "press", "3");
+    EXPECT_EQ(kCameraButtonPressed, Call());
+    EXPECT_EQ(kCameraButtonPressed, Call());
+    EXPECT_EQ(kCameraButtonPressed, Call());
+    EXPECT_EQ(1, Call());
+    EXPECT_FALSE(FileExists(m_control / "press"));
+}
+
 TEST_F(StandInLibrary, ConfiguredResultsAreAnswered) {
     Configure("IdleResult=-1\r\nPressResult=2\r\n");
     EXPECT_EQ(kCameraButtonSlowDown, Call());

@@ -2,12 +2,12 @@
 
 #include <vector>
 
-ChildProcess::ChildProcess(const std::string& exePath, const std::string& workingFolder) {
+ChildProcess::ChildProcess(const std::string& exePath, const std::string& workingFolder,
+                           const std::string& arguments) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::vector<char> commandLine(exePath.begin(), exePath.end());
-    commandLine.insert(commandLine.begin(), '"');
-    commandLine.push_back('"');
+    const std::string text = "\"" + exePath + "\" " + arguments;
+    std::vector<char> commandLine(text.begin(), text.end());
     commandLine.push_back('\0');
     if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         workingFolder.empty() ? nullptr : workingFolder.c_str(), &startup,
@@ -43,6 +43,7 @@ namespace {
 struct WindowSearch {
     DWORD processId;
     const char* caption;
+    const char* className;
     HWND found;
 };
 
@@ -50,10 +51,12 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
     auto* search = reinterpret_cast<WindowSearch*>(context);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    char caption[256] = "";
+    char caption[256] = "", className[256] = "";
     GetWindowTextA(window, caption, sizeof caption);
+    GetClassNameA(window, className, sizeof className);
     if (owner == search->processId && IsWindowVisible(window) &&
-        lstrcmpA(caption, search->caption) == 0) {
+        lstrcmpA(caption, search->caption) == 0 &&
+        (!search->className || lstrcmpA(className, search->className) == 0)) {
         search->found = window;
         return FALSE;
     }
@@ -62,7 +65,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 
 } // namespace
 
-HWND ChildProcess::WaitForWindow(const char* caption, DWORD timeoutMs) const {
+HWND ChildProcess::WaitForWindow(const char* caption, DWORD timeoutMs,
+                                 const char* className) const {
     if (!Started())
         return nullptr;
     // Once the program is idle its modal dialog exists; poll briefly after
@@ -70,7 +74,7 @@ HWND ChildProcess::WaitForWindow(const char* caption, DWORD timeoutMs) const {
     (void)WaitForInputIdle(m_process.hProcess, timeoutMs);
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     do {
-        WindowSearch search = {m_process.dwProcessId, caption, nullptr};
+        WindowSearch search = {m_process.dwProcessId, caption, className, nullptr};
         EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;

@@ -6,8 +6,10 @@
 
 class ChildProcess {
 public:
-    // Starts `exePath` with the given working folder (empty: the test's own).
-    ChildProcess(const std::string& exePath, const std::string& workingFolder = "");
+    // Starts `exePath` with the given working folder (empty: the test's own)
+    // and arguments.
+    ChildProcess(const std::string& exePath, const std::string& workingFolder = "",
+                 const std::string& arguments = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -19,8 +21,9 @@ public:
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
 
-    // The process's visible top-level window with this caption, waited for.
-    HWND WaitForWindow(const char* caption, DWORD timeoutMs) const;
+    // The process's visible top-level window with this caption (and class,
+    // when given), waited for.
+    HWND WaitForWindow(const char* caption, DWORD timeoutMs, const char* className = nullptr) const;
 
 private:
     PROCESS_INFORMATION m_process = {};

@@ -59,8 +59,13 @@ std::string LocalAppDataFolder() {
 }
 
 std::string UniqueName(const std::string& prefix) {
+    // Process ids are reused from one test process to the next: the clock
+    // tells them apart.
     static std::atomic<int> counter{0};
-    return prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return prefix + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter) + "_" +
+           std::to_string(now.QuadPart % 1000000);
 }
 
 TempDir::TempDir() {

@@ -5,7 +5,8 @@
 //
 // Controls, all in one folder: %KELVRATOUCH_SIM_DIR% when set, else the
 // folder this DLL was loaded from.
-//   press                 a file: each one is one press, taken (deleted) at a call
+//   press                 a file: one press, taken (deleted) at a call; a number N
+//                         in it makes N presses at N consecutive calls
 //   KelvraTouchSim.ini    [Simulator] IdleResult (answer without a press, 1)
 //                                     PressResult (answer to a press, 0)
 //                                     PressEveryMs (a press every N ms, 0 = off)
@@ -45,8 +46,24 @@ std::string ControlFolder() {
 }
 
 bool TakePressFile(const std::string& folder) {
+    const std::string path = folder + "\\press";
+    int remaining = 1;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        if (std::fscanf(file, "%d", &remaining) != 1)
+            remaining = 1;
+        std::fclose(file);
+    } else {
+        return false;
+    }
+    if (remaining > 1) {
+        if (FILE* file = std::fopen(path.c_str(), "wb")) {
+            std::fprintf(file, "%d", remaining - 1);
+            std::fclose(file);
+        }
+        return true;
+    }
     // Deleting is the taking: only one call can succeed for one file.
-    return DeleteFileA((folder + "\\press").c_str()) != FALSE;
+    return DeleteFileA(path.c_str()) != FALSE;
 }
 
 bool TakePressEvent() {

@@ -1,0 +1,305 @@
+// The whole system end to end: the real Snap.exe, the stand-in camera button
+// library and the stand-in imaging application, each its own process.
+#include "resources/resource.h"
+#include "settings/StoredText.h"
+#include "support/ChildProcess.h"
+#include "support/EventLogs.h"
+#include "support/SnapInstall.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <sstream>
+
+namespace {
+
+constexpr DWORD kGenerousMs = 30000;
+constexpr unsigned kFirstStepMessage = 0x500; // step i posts message 0x500 + i
+
+std::string StoredTextEntry(const std::string& key, const std::string& value) {
+    std::string k = key, v = value;
+    EncodeStoredText(k);
+    EncodeStoredText(v);
+    return k + "=" + v + "\r\n";
+}
+
+// A settings file for a sequence of `steps` steps, each posting its own
+// message to the stand-in imaging application's main window.
+struct Configuration {
+    int steps = 1;
+    int delayMs = 350;
+    bool stepByStep = false;
+    bool returnToLive = false;
+    bool putInSysTray = false;
+
+    std::string Ini(const std::string& imagerTitle) const {
+        std::ostringstream param, action;
+        param << "[Param]\r\nDelay=" << delayMs << "\r\nStepByStep=" << stepByStep
+              << "\r\nPutInSysTray=" << putInSysTray << "\r\n";
+        action << "[Action]\r\nBTLive=" << returnToLive << "\r\n";
+        for (int i = 0; i < steps; ++i) {
+            const std::string suffix = i ? std::to_string(i) : "";
+            param << StoredTextEntry("Base" + suffix,
+                                     "800;600;KelvraImagerStandIn\t" + imagerTitle)
+                  << StoredTextEntry("Destination" + suffix, "");
+            action << "Type" << suffix << "=3\r\nMessage" << suffix << "="
+                   << kFirstStepMessage + i << "\r\n";
+        }
+        return param.str() + action.str() + "[Video]\r\nPilote=USB 28 Camera\r\n";
+    }
+};
+
+// Runs a Linux program (xdotool) from inside Wine and waits for it.
+void RunLinuxProgram(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::string text = commandLine;
+    ASSERT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
+    WaitForSingleObject(process.hProcess, kGenerousMs);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+POINT CentreOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
+
+void ClickAt(POINT point, bool withCtrl = false) {
+    const std::string at = std::to_string(point.x) + " " + std::to_string(point.y);
+    if (withCtrl)
+        RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + at +
+                        " keydown ctrl click 1 keyup ctrl");
+    else
+        RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + at + " click 1");
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", m_control.Path().c_str());
+        m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title);
+        ASSERT_NE(nullptr, m_imager->Window());
+    }
+    void TearDown() override {
+        if (m_snapWindow)
+            PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
+        if (m_snap)
+            m_snap->WaitForExit(kGenerousMs);
+    }
+
+    void StartSnap(const Configuration& configuration) {
+        m_install = std::make_unique<SnapInstall>(CameraLibrary::StandIn,
+                                                  configuration.Ini(m_title));
+        m_snap = std::make_unique<ChildProcess>(m_install->ExePath(), m_install->Folder());
+        m_snapWindow = m_snap->WaitForWindow("Snap", kGenerousMs);
+        DWORD exitCode = 0;
+        ASSERT_NE(nullptr, m_snapWindow)
+            << (m_snap->WaitForExit(0, &exitCode) ? "Snap ended with " + std::to_string(exitCode)
+                                                  : std::string("Snap runs without its window"));
+    }
+
+    void CameraIni(const std::string& entries) {
+        WriteTextFile(m_control / "KelvraTouchSim.ini", "[Simulator]\r\n" + entries);
+    }
+    std::vector<CameraCall> CameraCalls() const {
+        return ReadCameraLog(m_control / "KelvraTouchSim.log");
+    }
+    // Presses the camera button `count` times at consecutive polls, and waits
+    // until the library has reported them all.
+    void Press(int count = 1) {
+        const size_t pressesBefore = PressCount();
+        WriteTextFile(m_control / "press", std::to_string(count));
+        WaitForRecords<CameraCall>(
+            m_control / "KelvraTouchSim.log", [this] { return CameraCalls(); },
+            [&](const auto&) { return PressCount() >= pressesBefore + count; });
+        ASSERT_EQ(pressesBefore + count, PressCount());
+    }
+    // Keeps the button pressed at every poll: the next run starts as soon as
+    // the one in progress has ended (presses during a timed run are ignored).
+    void PressUntilANewRunStarts() { CameraIni("IdleResult=0\r\n"); }
+    size_t PressCount() const {
+        size_t presses = 0;
+        for (const CameraCall& call : CameraCalls())
+            presses += call.result == 0;
+        return presses;
+    }
+
+    // Which steps the imaging application received, in order.
+    std::vector<int> StepsReceived(size_t atLeast) const {
+        std::vector<int> steps;
+        for (const ImagerEvent& event : m_imager->WaitForMessages(atLeast))
+            if (event.receiver == "main")
+                steps.push_back(static_cast<int>(event.Message() - kFirstStepMessage));
+        return steps;
+    }
+
+    TempDir m_control;
+    std::string m_title = UniqueName("Imaging Station ");
+    std::unique_ptr<StandInImager> m_imager;
+    std::unique_ptr<SnapInstall> m_install;
+    std::unique_ptr<ChildProcess> m_snap;
+    HWND m_snapWindow = nullptr;
+};
+
+TEST_F(EndToEnd, TimedRunPerformsStepsZeroToTwoAtTheDelayThenReturnsToLiveOnce) {
+    Configuration configuration;
+    configuration.steps = 3;
+    configuration.returnToLive = true;
+    StartSnap(configuration);
+    Press();
+    const std::vector<ImagerEvent> received = m_imager->WaitForMessages(4);
+    ASSERT_EQ((std::vector<int>{0, 1, 2, 0}), StepsReceived(4));
+    // One step per "Delay" (350 ms); the timer may fire a little early.
+    for (size_t i = 1; i < 3; ++i)
+        EXPECT_GE(received[i].timeMs - received[i - 1].timeMs, 330.0) << "step " << i;
+    // Step 3 is absent: the run ends one Delay after step 2, and the return to
+    // live follows another Delay later.
+    EXPECT_GE(received[3].timeMs - received[2].timeMs, 2 * 330.0);
+
+    // Only one return to live: the next press starts a new run at step 0.
+    Press();
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 0, 0, 1}), StepsReceived(6));
+}
+
+TEST_F(EndToEnd, TimedRunPerformsAllTenStepsThenEndsAtTheTenthTick) {
+    Configuration configuration;
+    configuration.steps = 10;
+    configuration.delayMs = 100;
+    StartSnap(configuration);
+    Press();
+    ASSERT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}), StepsReceived(10));
+    PressUntilANewRunStarts(); // not stuck: the run ends at the tenth tick
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0}), StepsReceived(11));
+}
+
+class StepByStep : public EndToEnd, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StepByStep, EachPressPerformsOneStepAndTheNextPressAfterTheLastStartsAgain) {
+    const int steps = GetParam();
+    Configuration configuration;
+    configuration.steps = steps;
+    configuration.stepByStep = true;
+    StartSnap(configuration);
+    std::vector<int> expected;
+    for (int press = 0; press <= steps; ++press) {
+        Press();
+        expected.push_back(press % steps);
+        EXPECT_EQ(expected, StepsReceived(expected.size())) << "after press " << press + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, StepByStep, ::testing::Values(1, 3, 10));
+
+TEST_F(EndToEnd, APressDuringATimedRunChangesNothing) {
+    Configuration configuration;
+    configuration.steps = 3;
+    configuration.delayMs = 1000;
+    StartSnap(configuration);
+    Press();
+    ASSERT_EQ(std::vector<int>{0}, StepsReceived(1));
+    Press(); // while the run waits for step 1
+    ASSERT_EQ((std::vector<int>{0, 1, 2}), StepsReceived(3));
+    PressUntilANewRunStarts();
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 0}), StepsReceived(4));
+}
+
+TEST_F(EndToEnd, TwoPressesAtConsecutivePollsGiveTwoSteps) {
+    Configuration configuration;
+    configuration.steps = 3;
+    configuration.stepByStep = true;
+    StartSnap(configuration);
+    Press(2);
+    EXPECT_EQ((std::vector<int>{0, 1}), StepsReceived(2));
+}
+
+TEST_F(EndToEnd, TwoPressesAtConsecutivePollsGiveTwoRunsOfOneStep) {
+    Configuration configuration;
+    configuration.steps = 1;
+    configuration.stepByStep = true;
+    StartSnap(configuration);
+    Press(2);
+    EXPECT_EQ((std::vector<int>{0, 0}), StepsReceived(2));
+}
+
+std::vector<double> PollIntervals(const std::vector<CameraCall>& calls, int result) {
+    std::vector<double> intervals;
+    for (size_t i = 1; i < calls.size(); ++i)
+        if (calls[i - 1].result == result)
+            intervals.push_back(calls[i].timeMs - calls[i - 1].timeMs);
+    return intervals;
+}
+
+TEST_F(EndToEnd, AResultOfMinusOneSlowsPollingToOneSecond) {
+    CameraIni("IdleResult=-1\r\n");
+    StartSnap(Configuration{});
+    const auto calls = WaitForRecords<CameraCall>(
+        m_control / "KelvraTouchSim.log", [this] { return CameraCalls(); },
+        [](const auto& c) { return c.size() >= 4; });
+    const std::vector<double> intervals = PollIntervals(calls, -1);
+    ASSERT_GE(intervals.size(), 3u);
+    for (double interval : intervals)
+        EXPECT_GE(interval, 950.0);
+    for (const CameraCall& call : calls)
+        EXPECT_EQ("USB 28 Camera", call.source);
+}
+
+TEST_F(EndToEnd, AnyOtherResultKeepsPollingFast) {
+    CameraIni("IdleResult=1\r\n");
+    StartSnap(Configuration{});
+    const auto calls = WaitForRecords<CameraCall>(
+        m_control / "KelvraTouchSim.log", [this] { return CameraCalls(); },
+        [](const auto& c) { return c.size() >= 21; });
+    std::vector<double> intervals = PollIntervals(calls, 1);
+    ASSERT_GE(intervals.size(), 20u);
+    std::sort(intervals.begin(), intervals.end());
+    // 50 ms apart, not 1000: told apart with a wide margin, not timed.
+    EXPECT_LT(intervals[intervals.size() / 2], 500.0);
+    EXPECT_GE(intervals.front(), 45.0);
+}
+
+TEST_F(EndToEnd, AClickOnTheButtonFiresTheSequence) {
+    StartSnap(Configuration{});
+    RECT button = {};
+    GetWindowRect(GetDlgItem(m_snapWindow, IDC_SNAP_BUTTON), &button);
+    ClickAt(CentreOf(button));
+    EXPECT_EQ(std::vector<int>{0}, StepsReceived(1));
+}
+
+TEST_F(EndToEnd, ACtrlClickOnTheButtonOpensTheSettingsInstead) {
+    StartSnap(Configuration{});
+    RECT button = {};
+    GetWindowRect(GetDlgItem(m_snapWindow, IDC_SNAP_BUTTON), &button);
+    ClickAt(CentreOf(button), true);
+    const HWND settings = m_snap->WaitForWindow("Settings", kGenerousMs);
+    ASSERT_NE(nullptr, settings);
+    EXPECT_FALSE(IsWindowVisible(m_snapWindow)); // hidden while the settings are open
+    EXPECT_TRUE(m_imager->Messages().empty());
+    PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(EndToEnd, TheTrayMenusSnapFiresTheSequence) {
+    StartSnap(Configuration{});
+    // The shell reports a click on the icon; the menu is then chosen by a real click.
+    PostMessageA(m_snapWindow, 0x8001, IDI_TRAY_ICON, WM_RBUTTONDOWN);
+    const HWND menuWindow = m_snap->WaitForWindow("", kGenerousMs, "#32768");
+    ASSERT_NE(nullptr, menuWindow);
+    // "Snap" is the first entry, at the top of the menu.
+    RECT menuRect = {};
+    GetWindowRect(menuWindow, &menuRect);
+    ClickAt({(menuRect.left + menuRect.right) / 2, menuRect.top + 10});
+    EXPECT_EQ(std::vector<int>{0}, StepsReceived(1));
+}
+
+TEST_F(EndToEnd, PutInSysTrayHidesTheWindowAtTheFirstPoll) {
+    Configuration configuration;
+    configuration.putInSysTray = true;
+    StartSnap(configuration);
+    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
+    while (IsWindowVisible(m_snapWindow) && GetTickCount64() < deadline)
+        m_snap->WaitForExit(20);
+    EXPECT_FALSE(IsWindowVisible(m_snapWindow));
+    EXPECT_TRUE(m_snap->Running());
+}
+
+} // namespace
