@@ -9,7 +9,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     googletest
-    wine wine64 xvfb xdotool imagemagick
+    wine wine64 xvfb xdotool imagemagick gawk
 )
 
 missing=()

@@ -2,6 +2,8 @@
 # tree, Xvfb on a free display and one persistent wineserver, all stopped on
 # exit. Only what this script started is stopped.
 #   wine_session_start ROOT   (ROOT: the source folder)
+# With WINE_SESSION_USE_DISPLAY=1 an X display the caller already has is used
+# instead of a new Xvfb.
 
 wine_session_stop() {
     if [ -n "${WINE_SESSION_SERVER_STARTED:-}" ]; then
@@ -14,14 +16,7 @@ wine_session_stop() {
     rm -f "${WINE_SESSION_DISPLAY_FILE:-}"
 }
 
-wine_session_start() {
-    local root=$1
-    export WINEPREFIX="$root/build/wineprefix"
-    export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml=" # never offer Mono or Gecko
-    mkdir -p "$root/build"
-    trap wine_session_stop EXIT
-
+wine_session_start_xvfb() {
     WINE_SESSION_DISPLAY_FILE=$(mktemp)
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WINE_SESSION_DISPLAY_FILE" \
         >/dev/null 2>&1 &
@@ -32,6 +27,22 @@ wine_session_start() {
     done
     [ -s "$WINE_SESSION_DISPLAY_FILE" ] || { echo "Xvfb did not start" >&2; return 1; }
     export DISPLAY=":$(head -n1 "$WINE_SESSION_DISPLAY_FILE")"
+}
+
+wine_session_start() {
+    local root=$1
+    export WINEPREFIX="$root/build/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=" # never offer Mono or Gecko
+    mkdir -p "$root/build"
+    trap wine_session_stop EXIT
+
+    if [ "${WINE_SESSION_USE_DISPLAY:-}" = 1 ] && [ -n "${DISPLAY:-}" ] &&
+        xdotool getdisplaygeometry >/dev/null 2>&1; then
+        echo "Using the display $DISPLAY"
+    else
+        wine_session_start_xvfb || return 1
+    fi
 
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix $WINEPREFIX"

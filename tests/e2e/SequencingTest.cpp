@@ -36,7 +36,9 @@ struct Configuration {
     std::string Ini(const std::string& imagerTitle) const {
         std::ostringstream param, action;
         param << "[Param]\r\nDelay=" << delayMs << "\r\nStepByStep=" << stepByStep
-              << "\r\nPutInSysTray=" << putInSysTray << "\r\n";
+              << "\r\nPutInSysTray=" << putInSysTray << "\r\n"
+              // Away from the screen's corner, where Wine shows its tray icons.
+              << StoredTextEntry("SoftPos", "300;700");
         action << "[Action]\r\nBTLive=" << returnToLive << "\r\n";
         for (int i = 0; i < steps; ++i) {
             const std::string suffix = i ? std::to_string(i) : "";
