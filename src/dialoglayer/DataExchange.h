@@ -16,6 +16,8 @@ public:
     // A store that cannot be done refuses it: the focus goes to the control at
     // fault and the dialog stays open.
     void Fail(int controlId);
+    // A refusal the user is not told about: no focus change, no beep.
+    void Refuse() { m_failed = true; }
     bool Failed() const { return m_failed; }
 
 private:

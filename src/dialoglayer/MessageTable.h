@@ -6,28 +6,39 @@
 #include <cstddef>
 
 template <class T> struct MessageEntry {
-    enum class Kind { Message, Command, Control };
+    enum class Kind { Message, Command, Control, ControlRange };
     Kind kind;
-    UINT message;     // Kind::Message: the window message
-    UINT id;          // Kind::Command, Kind::Control: the command or control id
-    UINT code;        // Kind::Control: the notification code
+    UINT message; // Kind::Message: the window message
+    UINT id;      // the command or control id (the first of a range)
+    UINT code;    // Kind::Control, Kind::ControlRange: the notification code
+    UINT lastId;  // Kind::ControlRange: the last id of the range
     LRESULT (T::*onMessage)(WPARAM, LPARAM);
     void (T::*onCommand)();
+    void (T::*onControlInRange)(UINT id);
 };
 
 // A window message with its parameters; the handler's result is the message's.
 template <class T> constexpr MessageEntry<T> OnMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
-    return {MessageEntry<T>::Kind::Message, message, 0, 0, handler, nullptr};
+    return {MessageEntry<T>::Kind::Message, message, 0, 0, 0, handler, nullptr, nullptr};
 }
 
 // A WM_COMMAND from a menu (code 0) or an accelerator (code 1).
 template <class T> constexpr MessageEntry<T> OnCommand(UINT id, void (T::*handler)()) {
-    return {MessageEntry<T>::Kind::Command, WM_COMMAND, id, 0, nullptr, handler};
+    return {MessageEntry<T>::Kind::Command, WM_COMMAND, id, 0, 0, nullptr, handler, nullptr};
 }
 
 // A WM_COMMAND notification with the given code from the given control.
 template <class T> constexpr MessageEntry<T> OnControl(UINT code, UINT id, void (T::*handler)()) {
-    return {MessageEntry<T>::Kind::Control, WM_COMMAND, id, code, nullptr, handler};
+    return {MessageEntry<T>::Kind::Control, WM_COMMAND, id, code, 0, nullptr, handler, nullptr};
+}
+
+// A WM_COMMAND notification with the given code from any control of a range;
+// the handler is told which.
+template <class T>
+constexpr MessageEntry<T> OnControlRange(UINT code, UINT firstId, UINT lastId,
+                                         void (T::*handler)(UINT)) {
+    return {MessageEntry<T>::Kind::ControlRange, WM_COMMAND, firstId, code, lastId,
+            nullptr,                             nullptr,    handler};
 }
 
 // Calls the first entry that matches. Returns false when none does.
@@ -52,6 +63,12 @@ bool DispatchMessageTable(T* self, const MessageEntry<T> (&table)[N], UINT messa
             if (entry.id != id || entry.code != code)
                 continue;
             break;
+        case Kind::ControlRange:
+            if (id < entry.id || id > entry.lastId || entry.code != code)
+                continue;
+            (self->*entry.onControlInRange)(id);
+            result = 0;
+            return true;
         }
         (self->*entry.onCommand)();
         result = 0;

@@ -1,5 +1,364 @@
 #include "DialogParamTapsync.h"
 
+#include "VideoSourceList.h"
+#include "common/ModulePaths.h"
+#include "dialoglayer/Handles.h"
+#include "engine/ActionStep.h"
 #include "resources/resource.h"
+#include "settings/SettingsFile.h"
+#include "targeting/TargetPaths.h"
+
+#include <commdlg.h>
+#include <shlwapi.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValue = "Snap";
+constexpr UINT kFunctionBase = 1010; // radio id - stored type
+// The settings file gives back at most this much of a text.
+constexpr WPARAM kMaxTextLength = 255;
+
+const char kWarning[] = "WARNING: The external imaging application is not running.\n"
+                        "Are you sure you want to enter settings?\n"
+                        "If yes, you may loose your current parameters.";
+
+HWND TopLevelOf(HWND window) {
+    while (window && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        window = GetParent(window);
+    return window;
+}
+
+std::string WindowTextOf(HWND window) {
+    char text[256] = "";
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetReadOnlyText(HWND edit, const std::string& text) {
+    SendMessageA(edit, EM_SETREADONLY, FALSE, 0);
+    SetWindowTextA(edit, text.c_str());
+    SendMessageA(edit, EM_SETREADONLY, TRUE, 0);
+}
+
+} // namespace
+
+int ParseNumberBox(const std::string& text) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(begin, &end, 10);
+    while (*end == ' ' || *end == '\t')
+        ++end;
+    if (end == begin || *end != '\0' || errno == ERANGE || number < INT_MIN ||
+        number > static_cast<long long>(UINT_MAX))
+        return 0;
+    return static_cast<int>(static_cast<unsigned>(number)); // 4294967295 is -1
+}
+
+const MessageEntry<CDialogParamTapsync> CDialogParamTapsync::kMessageTable[] = {
+    OnControlRange(BN_CLICKED, IDC_FUNCTION_NONE, IDC_FUNCTION_LAUNCHER,
+                   &CDialogParamTapsync::OnFunctionRadio),
+    OnControl(CBN_SELENDOK, IDC_ACTION_LIST, &CDialogParamTapsync::OnActionSelected),
+    OnControl(CBN_DROPDOWN, IDC_ACTION_LIST, &CDialogParamTapsync::SaveActionStep),
+    OnControl(BN_CLICKED, IDC_BROWSE, &CDialogParamTapsync::OnBrowseApplication),
+    OnControl(BN_CLICKED, IDC_BROADCAST, &CDialogParamTapsync::OnBroadcastClicked),
+};
 
 CDialogParamTapsync::CDialogParamTapsync(HWND parent) : CDialog(IDD_PARAM_DIALOG, parent) {}
+
+bool CDialogParamTapsync::OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                          LRESULT& result) {
+    return DispatchMessageTable(this, kMessageTable, message, wParam, lParam, result);
+}
+
+bool CDialogParamTapsync::Checked(int id) const {
+    return IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED;
+}
+
+void CDialogParamTapsync::SetChecked(int id, bool checked) {
+    CheckDlgButton(m_hWnd, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CDialogParamTapsync::DoDataExchange(CDataExchange& dx) {
+    VideoSourceCombo = GetDlgItem(m_hWnd, IDC_VIDEO_SOURCE);
+    ActionCombo = GetDlgItem(m_hWnd, IDC_ACTION_LIST);
+    if (dx.Saving())
+        StoreControls(dx);
+    else
+        LoadControls(dx);
+}
+
+void CDialogParamTapsync::LoadControls(CDataExchange&) {
+    FillVideoSourceList(VideoSourceCombo);
+    ParamSnapshot = ReadSettingSection(kSectionParam);
+    ActionSnapshot = ReadSettingSection(kSectionAction);
+    VideoSnapshot = ReadSettingSection(kSectionVideo);
+
+    for (int step = 1; step <= kStepCount; ++step) {
+        char entry[16];
+        std::snprintf(entry, sizeof entry, "Action #%2.2d", step);
+        SendMessageA(ActionCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+    }
+    SendMessageA(ActionCombo, CB_SETCURSEL, 0, 0);
+    ShowWindow(GetDlgItem(m_hWnd, IDC_FUNCTION_NONE), SW_HIDE);
+    SendDlgItemMessageA(m_hWnd, IDC_APPLICATION, EM_LIMITTEXT, kMaxTextLength, 0);
+    SendDlgItemMessageA(m_hWnd, IDC_PARAMETERS, EM_LIMITTEXT, kMaxTextLength, 0);
+
+    SetChecked(IDC_RETURN_TO_LIVE, ReadSettingInt(kSectionAction, "BTLive", 0) != 0);
+    SetChecked(IDC_SEARCH_TITLE, false);
+    SetChecked(IDC_BROADCAST, false);
+    LoadActionStep(0);
+
+    // The first step names a window that is not there (or whose control is
+    // not): the user is about to edit blind, and may prefer not to.
+    const WindowSearch outcome = FindWindowByDescription(ReadWindowDescription(0)).outcome;
+    const bool namesAWindow = outcome == WindowSearch::Found || outcome == WindowSearch::NotFound;
+    const bool targetShown = TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0;
+    if (namesAWindow && !targetShown &&
+        MessageBoxA(m_hWnd, kWarning, ApplicationName().c_str(), MB_YESNO | MB_ICONHAND) == IDNO)
+        EndDialog(IDCANCEL);
+
+    SetChecked(IDC_LITTLE_ICON, ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0);
+    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) != 0);
+    SetChecked(IDC_SYSTEM_TRAY, ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0);
+    SetChecked(IDC_STEP_BY_STEP, ReadSettingInt(kSectionParam, "StepByStep", 0) != 0);
+    SetChecked(IDC_LAUNCH_AT_STARTUP, IsRegisteredAtStartup());
+    // Signed, so that whatever is shown is stored back unchanged.
+    SetDlgItemInt(m_hWnd, IDC_DELAY,
+                  static_cast<UINT>(ReadSettingInt(kSectionParam, "Delay", kDefaultDelayMs)), TRUE);
+}
+
+void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
+    const bool hasTarget =
+        TargetWindow == HWND_BROADCAST ||
+        (TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0);
+    if (!hasTarget) {
+        dx.Refuse(); // the user must pick a target or Broadcast first
+        return;
+    }
+    SaveActionStep();
+    WriteSettingInt(kSectionParam, "LittleIcon", Checked(IDC_LITTLE_ICON));
+    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP));
+    WriteSettingInt(kSectionParam, "PutInSysTray", Checked(IDC_SYSTEM_TRAY));
+    WriteSettingInt(kSectionParam, "StepByStep", Checked(IDC_STEP_BY_STEP));
+    UpdateStartupRegistration(Checked(IDC_LAUNCH_AT_STARTUP));
+    BOOL translated = FALSE;
+    const int delay = static_cast<int>(GetDlgItemInt(m_hWnd, IDC_DELAY, &translated, TRUE));
+    WriteSettingInt(kSectionParam, "Delay", translated ? delay : 0);
+}
+
+void CDialogParamTapsync::OnCancel() {
+    // Every section the dialog may have written goes back as it was.
+    WriteSettingSection(kSectionParam, ParamSnapshot);
+    WriteSettingSection(kSectionAction, ActionSnapshot);
+    WriteSettingSection(kSectionVideo, VideoSnapshot);
+    EndDialog(IDCANCEL);
+}
+
+UINT CDialogParamTapsync::CheckedFunction() const {
+    for (UINT id = IDC_FUNCTION_NONE; id <= IDC_FUNCTION_LAUNCHER; ++id)
+        if (IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED)
+            return id;
+    return 0;
+}
+
+void CDialogParamTapsync::OnFunctionRadio(UINT id) {
+    CheckRadioButton(m_hWnd, IDC_FUNCTION_NONE, IDC_FUNCTION_LAUNCHER, id);
+    const UINT checked = CheckedFunction();
+    const int kind = checked ? static_cast<int>(checked - kFunctionBase) : INT_MIN;
+    const bool message = kind == static_cast<int>(ActionType::SendCustomMessage);
+    const bool parameters = message || kind == static_cast<int>(ActionType::SendCommand);
+    const bool launcher = kind == static_cast<int>(ActionType::ExternalLauncher);
+    const struct {
+        int id;
+        bool shown;
+    } controls[] = {
+        {IDC_MESSAGE_LABEL, message},      {IDC_MESSAGE, message},
+        {IDC_WPARAM_LABEL, parameters},    {IDC_WPARAM, parameters},
+        {IDC_LPARAM_LABEL, parameters},    {IDC_LPARAM, parameters},
+        {IDC_APPLICATION_LABEL, launcher}, {IDC_APPLICATION, launcher},
+        {IDC_BROWSE, launcher},            {IDC_PARAMETERS_LABEL, launcher},
+        {IDC_PARAMETERS, launcher},
+    };
+    for (const auto& control : controls)
+        ShowWindow(GetDlgItem(m_hWnd, control.id), control.shown ? SW_SHOW : SW_HIDE);
+}
+
+void CDialogParamTapsync::OnActionSelected() {
+    const LRESULT selected = SendMessageA(ActionCombo, CB_GETCURSEL, 0, 0);
+    if (selected >= 0 && selected < kStepCount)
+        LoadActionStep(static_cast<int>(selected));
+}
+
+void CDialogParamTapsync::LoadActionStep(int index) {
+    ShowWindow(GetDlgItem(m_hWnd, IDC_FUNCTION_NONE), index != 0 ? SW_SHOW : SW_HIDE);
+    const int kind =
+        ReadSettingInt(kSectionAction, StepKey("Type", index).c_str(), DefaultStepType(index));
+    CheckRadioButton(m_hWnd, IDC_FUNCTION_NONE, IDC_FUNCTION_LAUNCHER,
+                     static_cast<UINT>(kind + static_cast<int>(kFunctionBase)));
+    OnFunctionRadio(CheckedFunction());
+
+    const struct {
+        int id;
+        const char* key;
+    } numbers[] = {{IDC_MESSAGE, "Message"}, {IDC_WPARAM, "WParam"}, {IDC_LPARAM, "LParam"}};
+    for (const auto& number : numbers)
+        SetDlgItemInt(m_hWnd, number.id,
+                      static_cast<UINT>(ReadSettingInt(kSectionAction,
+                                                       StepKey(number.key, index).c_str(), 0)),
+                      TRUE);
+    SetDlgItemTextA(m_hWnd, IDC_APPLICATION,
+                    ReadSettingString(kSectionAction, StepKey("ExtApp", index).c_str(), "").c_str());
+    SetDlgItemTextA(
+        m_hWnd, IDC_PARAMETERS,
+        ReadSettingString(kSectionAction, StepKey("ExtAppParam", index).c_str(), "").c_str());
+
+    const std::string record = ReadWindowDescription(index);
+    const FoundWindow found = FindWindowByDescription(record);
+    switch (found.outcome) {
+    case WindowSearch::Absent:
+        break; // the previous step's target stays shown
+    case WindowSearch::Broadcast:
+        SetChecked(IDC_BROADCAST, true);
+        SetChecked(IDC_SEARCH_TITLE, false);
+        SetReadOnlyText(GetDlgItem(m_hWnd, IDC_TARGET_TEXT), "");
+        TargetWindow = HWND_BROADCAST;
+        break;
+    case WindowSearch::NotFound:
+        SetChecked(IDC_BROADCAST, false);
+        break;
+    case WindowSearch::Found: {
+        SetChecked(IDC_BROADCAST, false);
+        if (!ParseWindowDescription(record).title.empty())
+            SetChecked(IDC_SEARCH_TITLE, true);
+        const ResolvedTarget resolved =
+            ResolveTargetPath(found.window, StepKey("Destination", index).c_str(), found.refWidth,
+                              found.refHeight);
+        TargetWindow = resolved.control;
+        ClickPoint = resolved.point;
+        ClientToScreen(found.window, &ClickPoint);
+        ShowTargetText();
+        break;
+    }
+    }
+}
+
+void CDialogParamTapsync::SaveActionStep() {
+    WriteSettingString(kSectionVideo, "Pilote", SelectedVideoSource(VideoSourceCombo).c_str());
+    WriteSettingInt(kSectionAction, "BTLive", Checked(IDC_RETURN_TO_LIVE));
+    WriteSettingInt(kSectionAction, "Macro", 1);
+
+    const LRESULT selected = SendMessageA(ActionCombo, CB_GETCURSEL, 0, 0);
+    const int index = selected > 0 && selected < kStepCount ? static_cast<int>(selected) : 0;
+    const int kind = static_cast<int>(CheckedFunction()) - static_cast<int>(kFunctionBase);
+    WriteSettingInt(kSectionAction, StepKey("Type", index).c_str(), kind);
+
+    auto number = [this](int id) { return ParseNumberBox(WindowText(GetDlgItem(m_hWnd, id))); };
+    auto text = [this](int id) { return WindowText(GetDlgItem(m_hWnd, id)); };
+    const bool message = kind == static_cast<int>(ActionType::SendCustomMessage);
+    const bool parameters = message || kind == static_cast<int>(ActionType::SendCommand);
+    const bool launcher = kind == static_cast<int>(ActionType::ExternalLauncher);
+    WriteSettingInt(kSectionAction, StepKey("Message", index).c_str(), message ? number(IDC_MESSAGE) : 0);
+    WriteSettingInt(kSectionAction, StepKey("WParam", index).c_str(), parameters ? number(IDC_WPARAM) : 0);
+    WriteSettingInt(kSectionAction, StepKey("LParam", index).c_str(), parameters ? number(IDC_LPARAM) : 0);
+    WriteSettingString(kSectionAction, StepKey("ExtApp", index).c_str(),
+                       launcher ? text(IDC_APPLICATION).c_str() : "");
+    WriteSettingString(kSectionAction, StepKey("ExtAppParam", index).c_str(),
+                       launcher ? text(IDC_PARAMETERS).c_str() : "");
+
+    WriteWindowDescription(TargetWindow, Checked(IDC_SEARCH_TITLE), StepKey("Base", index).c_str());
+    const HWND top = TargetWindow == HWND_BROADCAST ? HWND_BROADCAST : TopLevelOf(TargetWindow);
+    const bool clicks = kind == static_cast<int>(ActionType::MouseClick);
+    WriteTargetPath(top, TargetWindow, StepKey("Destination", index).c_str(),
+                    clicks ? &ClickPoint : nullptr);
+}
+
+void CDialogParamTapsync::ShowTargetText() {
+    HWND box = GetDlgItem(m_hWnd, IDC_TARGET_TEXT);
+    SetWindowTextA(box, "");
+    if (!TargetWindow)
+        return;
+    const HWND top = TopLevelOf(TargetWindow);
+    SetReadOnlyText(box, WindowTextOf(top) + " - " + WindowTextOf(TargetWindow));
+}
+
+void CDialogParamTapsync::OnBroadcastClicked() { TargetWindow = HWND_BROADCAST; }
+
+void CDialogParamTapsync::OnBrowseApplication() {
+    char folder[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, folder, MAX_PATH);
+    PathRemoveFileSpecA(folder);
+    char file[MAX_PATH] = "";
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFilter = "EXE (*.exe)\0*.exe\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = folder;
+    dialog.lpstrDefExt = "exe";
+    dialog.Flags = OFN_EXPLORER;
+    if (!GetOpenFileNameA(&dialog))
+        return;
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, file);
+    SetCursor(previous);
+}
+
+namespace {
+
+std::string QuotedProgramPath() {
+    char path[512] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string("\"") + path + "\"";
+}
+
+UniqueRegKey OpenRunKey() {
+    UniqueRegKey key;
+    char keyClass[] = "String";
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, keyClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, nullptr, key.receive(), nullptr) != ERROR_SUCCESS)
+        return UniqueRegKey();
+    return key;
+}
+
+std::string RunValue(HKEY key) {
+    char text[260] = "";
+    DWORD size = sizeof text - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(key, kRunValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+        ERROR_SUCCESS)
+        return std::string();
+    text[size < sizeof text ? size : sizeof text - 1] = '\0';
+    return text;
+}
+
+} // namespace
+
+bool IsRegisteredAtStartup() {
+    UniqueRegKey key = OpenRunKey();
+    return key && !RunValue(key.get()).empty();
+}
+
+void UpdateStartupRegistration(bool registered) {
+    UniqueRegKey key = OpenRunKey();
+    if (!key)
+        return;
+    const std::string current = RunValue(key.get());
+    if (registered) {
+        // Quoted: a path with spaces would otherwise let another program run.
+        const std::string wanted = QuotedProgramPath();
+        if (current != wanted)
+            RegSetValueExA(key.get(), kRunValue, 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(wanted.c_str()),
+                           static_cast<DWORD>(wanted.size() + 1));
+    } else if (!current.empty()) {
+        RegDeleteValueA(key.get(), kRunValue);
+    }
+}

@@ -1,8 +1,62 @@
 #pragma once
-// The "Settings" dialog (template 129), run modally by the main window.
+// The "Settings" dialog (template 129): the video source, the ten actions
+// shown one at a time, and the general options. It works on the settings file
+// directly; Cancel puts back what it held when the dialog opened.
 #include "dialoglayer/Dialog.h"
+#include "dialoglayer/MessageTable.h"
+
+#include <string>
 
 class CDialogParamTapsync : public CDialog {
 public:
     explicit CDialogParamTapsync(HWND parent);
+    ~CDialogParamTapsync() override = default;
+
+    // Shows step `index` (0 to 9) of the sequence.
+    void LoadActionStep(int index);
+    // Writes the shown step, the video source and the return to live.
+    void SaveActionStep();
+    // Fills "External application:" from TargetWindow.
+    void ShowTargetText();
+    // Checks the radio `id` (0: none) and shows the parameter boxes of its kind.
+    void OnFunctionRadio(UINT id);
+
+protected:
+    void DoDataExchange(CDataExchange& dx) override;
+    void OnCancel() override;
+    bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    static const MessageEntry<CDialogParamTapsync> kMessageTable[];
+
+    void OnActionSelected();
+    void OnBrowseApplication();
+    void OnBroadcastClicked();
+
+    void LoadControls(CDataExchange& dx);
+    void StoreControls(CDataExchange& dx);
+    UINT CheckedFunction() const;
+    bool Checked(int id) const;
+    void SetChecked(int id, bool checked);
+
+public:
+    // Editor state, shared with the window finder.
+    RECT SavedDialogRect = {0, 0, 0, 0};
+    POINT ClickPoint = {0, 0};   // screen coordinates
+    int FinderState = -1;        // -1 idle, 0 dragging
+    HWND TargetWindow = nullptr; // none, HWND_BROADCAST or a window
+    std::string ParamSnapshot;
+    std::string ActionSnapshot;
+    std::string VideoSnapshot;
+    HWND VideoSourceCombo = nullptr;
+    HWND ActionCombo = nullptr;
 };
+
+// The start-with-Windows registration: the program's quoted path as value
+// "Snap" under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
+bool IsRegisteredAtStartup();
+void UpdateStartupRegistration(bool registered);
+
+// A number box's text as stored: signed decimal, or unsigned decimal up to
+// 4294967295 (kept as its 32 bits); anything else is 0.
+int ParseNumberBox(const std::string& text);

@@ -44,7 +44,8 @@ struct Configuration {
             const std::string suffix = i ? std::to_string(i) : "";
             param << StoredTextEntry("Base" + suffix,
                                      "800;600;KelvraImagerStandIn\t" + imagerTitle)
-                  << StoredTextEntry("Destination" + suffix, "");
+                  // The "Capture" button: its command goes to the main window.
+                  << StoredTextEntry("Destination" + suffix, "80;35");
             action << "Type" << suffix << "=3\r\nMessage" << suffix << "="
                    << kFirstStepMessage + i << "\r\n";
         }
@@ -68,12 +69,19 @@ void RunLinuxProgram(const std::string& commandLine) {
 POINT CentreOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
 void ClickAt(POINT point, bool withCtrl = false) {
-    const std::string at = std::to_string(point.x) + " " + std::to_string(point.y);
+    RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + std::to_string(point.x) + " " +
+                    std::to_string(point.y));
+    // The click must come after the window under the pointer has seen it
+    // arrive: Wine learns the position from that window's motion events.
+    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
+    POINT cursor = {};
+    while (GetCursorPos(&cursor) && (cursor.x != point.x || cursor.y != point.y) &&
+           GetTickCount64() < deadline)
+        Sleep(10); // the position is only to be had by asking
     if (withCtrl)
-        RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + at +
-                        " keydown ctrl click 1 keyup ctrl");
+        RunLinuxProgram("/usr/bin/xdotool keydown ctrl click 1 keyup ctrl");
     else
-        RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + at + " click 1");
+        RunLinuxProgram("/usr/bin/xdotool click 1");
 }
 
 class EndToEnd : public ::testing::Test {

@@ -319,9 +319,18 @@ TEST_P(Setup, SuspendsEverythingWhileTheSettingsRunThenAppliesThem) {
                 // KillTimer fails for a timer that does not exist.
                 pollTimerRunningDuringSettings = KillTimer(w.Window(), PollTimerId) != FALSE;
                 trayCallsBeforeSettings = TrayCalls().size();
-                WriteSettingInt("Param", "LittleIcon", GetParam().littleIconAfter);
-                WriteSettingInt("Param", "PutInSysTray", GetParam().putInSysTray);
-                PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+                // The user sets the options, picks "Broadcast" as the target, OK.
+                auto click = [settings](int id) {
+                    SendDlgItemMessageA(settings, id, BM_CLICK, 0, 0);
+                };
+                if (GetParam().littleIconAfter)
+                    click(IDC_LITTLE_ICON);
+                if (GetParam().putInSysTray)
+                    click(IDC_SYSTEM_TRAY);
+                if (IsDlgButtonChecked(settings, IDC_LAUNCH_AT_STARTUP))
+                    click(IDC_LAUNCH_AT_STARTUP);
+                click(IDC_BROADCAST);
+                click(IDOK);
                 return true;
             });
             w.OnSetup();

@@ -1,6 +1,7 @@
 #pragma once
 // Runs the real main window in the test process, with a script of steps that
 // run inside its modal loop, and records every change of its tray icon.
+#include "common/ModulePaths.h"
 #include "mainwindow/TapsyncDlg.h"
 #include "mainwindow/TrayIcon.h"
 #include "settings/SettingsFile.h"

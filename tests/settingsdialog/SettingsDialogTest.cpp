@@ -1,0 +1,374 @@
+// The settings dialog run for real in the test process, driven through its
+// controls the way a person would (clicks on buttons, the warning answered).
+#include "resources/resource.h"
+#include "settings/SettingsFile.h"
+#include "settingsdialog/DialogParamTapsync.h"
+#include "support/MainWindowHarness.h"
+#include "support/WindowTree.h"
+#include "targeting/TargetRecords.h"
+
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+void Click(HWND dialog, int id) { SendMessageA(Item(dialog, id), BM_CLICK, 0, 0); }
+bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+bool IsShown(HWND dialog, int id) { return IsWindowVisible(Item(dialog, id)) != FALSE; }
+std::string TextOf(HWND dialog, int id) { return WindowText(Item(dialog, id)); }
+
+// What a run of the dialog met.
+struct DialogRun {
+    INT_PTR result = 0;
+    bool warned = false;
+    std::string warningText, warningCaption;
+    UINT warningStyleIcon = 0;
+    bool shown = false;
+};
+
+// Runs the dialog; `answer` is what the user presses at the warning (if it
+// comes), `act` what they do once the dialog is shown. `act` must close it.
+DialogRun RunDialog(int answer, std::function<void(HWND, CDialogParamTapsync&)> act) {
+    DialogRun run;
+    CDialogParamTapsync dialog(nullptr);
+    WhileLoopsRun([&] {
+        if (HWND box = FindWindowA("#32770", ApplicationName().c_str())) {
+            if (!run.warned && IsWindowVisible(box)) {
+                run.warned = true;
+                run.warningCaption = ApplicationName();
+                run.warningText = TextOf(box, 0xFFFF);
+                Click(box, answer);
+                return false;
+            }
+        }
+        HWND settings = FindWindowA(nullptr, "Settings");
+        if (!settings || !IsWindowVisible(settings))
+            return false;
+        run.shown = true;
+        act(settings, dialog);
+        return true;
+    });
+    run.result = dialog.DoModal();
+    return run;
+}
+
+class SettingsDialog : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        m_hadRunValue = ReadRunValue(&m_runValue, &m_runType);
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Snap");
+    }
+    void TearDown() override {
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Snap");
+        if (m_hadRunValue)
+            RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, "Snap", m_runType, m_runValue.c_str(),
+                            static_cast<DWORD>(m_runValue.size() + 1));
+        CoUninitialize();
+        MainWindowTest::TearDown();
+    }
+
+    static bool ReadRunValue(std::string* value, DWORD* type = nullptr) {
+        char text[600] = "";
+        DWORD size = sizeof text;
+        DWORD valueType = 0;
+        if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Snap", RRF_RT_ANY | RRF_NOEXPAND, &valueType,
+                         text, &size) != ERROR_SUCCESS)
+            return false;
+        *value = text;
+        if (type)
+            *type = valueType;
+        return true;
+    }
+    static void SetRunValue(const std::string& value, DWORD type = REG_SZ) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, "Snap", type, value.c_str(),
+                        static_cast<DWORD>(value.size() + 1));
+    }
+    static std::string QuotedSelf() { return "\"" + ExecutablePath() + "\""; }
+    static void Describe(int step, const std::string& record, const std::string& path = "") {
+        WriteStoredText(kSectionParam, StepKey("Base", step).c_str(), record);
+        WriteStoredText(kSectionParam, StepKey("Destination", step).c_str(), path);
+    }
+
+    bool m_hadRunValue = false;
+    std::string m_runValue;
+    DWORD m_runType = REG_SZ;
+};
+
+TEST_F(SettingsDialog, WithoutATargetThereIsNoWarningAndOkWaitsForOne) {
+    bool openAfterFirstOk = false;
+    std::string targetText = "?";
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        targetText = TextOf(d, IDC_TARGET_TEXT);
+        Click(d, IDOK);
+        openAfterFirstOk = IsWindow(d) && IsWindowVisible(d);
+        Click(d, IDC_BROADCAST);
+        Click(d, IDOK);
+    });
+    EXPECT_FALSE(run.warned);
+    EXPECT_EQ("", targetText);
+    EXPECT_TRUE(openAfterFirstOk);
+    EXPECT_EQ(IDOK, run.result);
+    EXPECT_EQ(kBroadcastDescription, ReadStoredText(kSectionParam, "Base"));
+}
+
+TEST_F(SettingsDialog, TheBroadcastRecordChecksBroadcastAndOkStores) {
+    Describe(0, kBroadcastDescription);
+    bool broadcastChecked = false;
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        broadcastChecked = IsChecked(d, IDC_BROADCAST);
+        Click(d, IDOK);
+    });
+    EXPECT_FALSE(run.warned);
+    EXPECT_TRUE(broadcastChecked);
+    EXPECT_EQ(IDOK, run.result);
+}
+
+TEST_F(SettingsDialog, ClickingBroadcastTwiceStillStoresBroadcast) {
+    WindowTree application(800, 600, "Imaging Station");
+    HWND capture = application.Add(application.Top(), 100, 100, 80, 24);
+    Describe(0, "800;600;SnapTestTop\t", "140;112");
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        Click(d, IDC_BROADCAST);
+        Click(d, IDC_BROADCAST);
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(IDOK, run.result);
+    EXPECT_EQ(kBroadcastDescription, ReadStoredText(kSectionParam, "Base"));
+    (void)capture;
+}
+
+TEST_F(SettingsDialog, AWindowThatIsNotRunningWarnsAndNoLeavesTheFileAsItWas) {
+    Describe(0, "800;600;NoSuchImagingApp\t", "140;62");
+    WriteSettingInt(kSectionParam, "Delay", 500);
+    const std::string before = ReadTextFile(SettingsFilePath());
+    const DialogRun run = RunDialog(IDNO, [](HWND d, CDialogParamTapsync&) { Click(d, IDCANCEL); });
+    EXPECT_TRUE(run.warned);
+    EXPECT_EQ("WARNING: The external imaging application is not running.\n"
+              "Are you sure you want to enter settings?\n"
+              "If yes, you may loose your current parameters.",
+              run.warningText);
+    EXPECT_FALSE(run.shown);
+    EXPECT_EQ(IDCANCEL, run.result);
+    EXPECT_EQ(before, ReadTextFile(SettingsFilePath()));
+}
+
+TEST_F(SettingsDialog, YesAtTheWarningShowsTheDialogWithoutATarget) {
+    Describe(0, "800;600;NoSuchImagingApp\t", "140;62");
+    std::string targetText = "?";
+    bool openAfterOk = false;
+    const DialogRun run = RunDialog(IDYES, [&](HWND d, CDialogParamTapsync&) {
+        targetText = TextOf(d, IDC_TARGET_TEXT);
+        Click(d, IDOK);
+        openAfterOk = IsWindowVisible(d) != FALSE;
+        Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(run.warned);
+    EXPECT_TRUE(run.shown);
+    EXPECT_EQ("", targetText);
+    EXPECT_TRUE(openAfterOk);
+}
+
+TEST_F(SettingsDialog, AFoundWindowWhosePathLeadsNowhereWarnsToo) {
+    WindowTree application(800, 600, "Imaging Station");
+    Describe(0, "800;600;SnapTestTop\t", "3;140;62");
+    const DialogRun run = RunDialog(IDYES, [](HWND d, CDialogParamTapsync&) { Click(d, IDCANCEL); });
+    EXPECT_TRUE(run.warned);
+}
+
+TEST_F(SettingsDialog, AFoundControlIsNamedByItsWindowsTitleAndText) {
+    WindowTree application(800, 600, "Imaging Station");
+    HWND capture = application.Add(application.Top(), 100, 100, 80, 24);
+    SetWindowTextA(capture, "Capture");
+    Describe(0, "800;600;SnapTestTop\t", "140;112");
+    std::string targetText;
+    HWND target = nullptr;
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync& dialog) {
+        targetText = TextOf(d, IDC_TARGET_TEXT);
+        target = dialog.TargetWindow;
+        Click(d, IDCANCEL);
+    });
+    EXPECT_FALSE(run.warned);
+    EXPECT_EQ("Imaging Station - Capture", targetText);
+    EXPECT_EQ(capture, target);
+}
+
+TEST_F(SettingsDialog, CancelPutsBackParamActionAndVideoWholeAfterADropDownWroteThem) {
+    std::string longParam;
+    for (int i = 0; i < 60; ++i)
+        WriteSettingString(kSectionParam, ("Note" + std::to_string(i)).c_str(),
+                           std::string(30, 'a' + i % 26).c_str());
+    WriteSettingInt(kSectionAction, "Type", 4);
+    WriteSettingString(kSectionVideo, "Pilote", "USB 28 Old Camera");
+    const std::string param = ReadSettingSection(kSectionParam);
+    const std::string action = ReadSettingSection(kSectionAction);
+    const std::string video = ReadSettingSection(kSectionVideo);
+    ASSERT_GT(param.size(), 1024u);
+    bool dropDownWrote = false;
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        Click(d, IDC_FUNCTION_CLICK + 2); // "Send WM_COMMAND"
+        SendMessageA(Item(d, IDC_ACTION_LIST), CB_SHOWDROPDOWN, TRUE, 0);
+        SendMessageA(Item(d, IDC_ACTION_LIST), CB_SHOWDROPDOWN, FALSE, 0);
+        dropDownWrote = ReadSettingInt(kSectionAction, "Type", 0) == 2 &&
+                        ReadSettingInt(kSectionAction, "Macro", 0) == 1;
+        Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(dropDownWrote);
+    EXPECT_EQ(IDCANCEL, run.result);
+    EXPECT_EQ(param, ReadSettingSection(kSectionParam));
+    EXPECT_EQ(action, ReadSettingSection(kSectionAction));
+    EXPECT_EQ(video, ReadSettingSection(kSectionVideo));
+}
+
+struct RadioCase {
+    int radio;
+    bool message, parameters, launcher;
+};
+
+TEST_F(SettingsDialog, EachFunctionShowsOnlyItsParameterBoxes) {
+    const RadioCase cases[] = {
+        {1009, false, false, false}, {1010, false, false, false}, {1011, false, false, false},
+        {1012, false, true, false},  {1013, true, true, false},   {1014, false, false, false},
+        {1017, false, false, false}, {1018, false, false, false}, {1019, false, false, true},
+    };
+    std::vector<std::string> mismatches;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        for (const RadioCase& c : cases) {
+            Click(d, c.radio);
+            const bool seen[] = {IsShown(d, IDC_MESSAGE),     IsShown(d, IDC_MESSAGE_LABEL),
+                                 IsShown(d, IDC_WPARAM),      IsShown(d, IDC_LPARAM),
+                                 IsShown(d, IDC_APPLICATION), IsShown(d, IDC_BROWSE),
+                                 IsShown(d, IDC_PARAMETERS)};
+            const bool wanted[] = {c.message,    c.message,    c.parameters, c.parameters,
+                                   c.launcher,   c.launcher,   c.launcher};
+            for (size_t i = 0; i < 7; ++i)
+                if (seen[i] != wanted[i])
+                    mismatches.push_back("radio " + std::to_string(c.radio) + " box " +
+                                         std::to_string(i));
+        }
+        Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(mismatches.empty()) << ::testing::PrintToString(mismatches);
+}
+
+struct StartupCase {
+    const char* name;
+    const char* initial; // nullptr: no value; "SELF": our path unquoted; "QUOTED": quoted
+    DWORD initialType;
+    bool checkedOnOpen;
+    bool userToggles;
+    const char* expected; // nullptr: no value
+    DWORD expectedType;
+};
+
+class StartupRegistration : public SettingsDialog, public ::testing::WithParamInterface<StartupCase> {};
+
+TEST_P(StartupRegistration, FollowsTheCheckBox) {
+    const StartupCase& c = GetParam();
+    auto resolve = [](const char* v) {
+        return std::string(v) == "SELF" ? ExecutablePath()
+               : std::string(v) == "QUOTED" ? QuotedSelf() : std::string(v);
+    };
+    if (c.initial)
+        SetRunValue(resolve(c.initial), c.initialType);
+    Describe(0, kBroadcastDescription);
+    bool checkedOnOpen = !c.checkedOnOpen;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        checkedOnOpen = IsChecked(d, IDC_LAUNCH_AT_STARTUP);
+        if (c.userToggles)
+            Click(d, IDC_LAUNCH_AT_STARTUP);
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(c.checkedOnOpen, checkedOnOpen);
+    std::string value;
+    DWORD type = 0;
+    const bool present = ReadRunValue(&value, &type);
+    EXPECT_EQ(c.expected != nullptr, present);
+    if (c.expected && present) {
+        EXPECT_EQ(resolve(c.expected), value);
+        EXPECT_EQ(c.expectedType, type);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunKey, StartupRegistration,
+    ::testing::Values(
+        StartupCase{"AbsentStaysAbsent", nullptr, 0, false, false, nullptr, 0},
+        StartupCase{"CheckingRegistersTheQuotedPath", nullptr, 0, false, true, "QUOTED", REG_SZ},
+        // Left alone when already right: the type written earlier survives.
+        StartupCase{"SameQuotedPathIsNotWritten", "QUOTED", REG_EXPAND_SZ, true, false, "QUOTED",
+                    REG_EXPAND_SZ},
+        StartupCase{"UnquotedPathIsRewrittenQuoted", "SELF", REG_SZ, true, false, "QUOTED", REG_SZ},
+        StartupCase{"UncheckingDeletesTheValue", "QUOTED", REG_SZ, true, true, nullptr, 0},
+        StartupCase{"AnEmptyValueShowsUnchecked", "", REG_SZ, false, false, "", REG_SZ}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct DelayCase {
+    const char* name;
+    const char* stored; // nullptr: absent
+    std::string shown;
+    const char* typed; // nullptr: left as shown
+    int expected;
+};
+
+class DelayBox : public SettingsDialog, public ::testing::WithParamInterface<DelayCase> {};
+
+TEST_P(DelayBox, ShowsAndStoresTheDelay) {
+    if (GetParam().stored)
+        WriteSettingString(kSectionParam, "Delay", GetParam().stored);
+    Describe(0, kBroadcastDescription);
+    std::string shown;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        shown = TextOf(d, IDC_DELAY);
+        if (GetParam().typed)
+            SetDlgItemTextA(d, IDC_DELAY, GetParam().typed);
+        Click(d, IDC_LAUNCH_AT_STARTUP); // keep the Run key out of it
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(GetParam().shown, shown);
+    EXPECT_EQ(GetParam().expected, ReadSettingInt(kSectionParam, "Delay", 12345));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, DelayBox,
+    ::testing::Values(DelayCase{"AbsentShows350", nullptr, "350", nullptr, 350},
+                      DelayCase{"LettersStoreZero", "500", "500", "abc", 0},
+                      DelayCase{"NegativeSurvives", "-20", "-20", nullptr, -20},
+                      DelayCase{"TypedNumber", "500", "500", "1200", 1200}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsDialog, TheOptionsAreStoredFromTheirCheckBoxesBothWays) {
+    for (bool on : {true, false}) {
+        WriteSettingInt(kSectionParam, "NoBeep", on ? 0 : 1);
+        WriteSettingInt(kSectionParam, "LittleIcon", on ? 0 : 1);
+        Describe(0, kBroadcastDescription);
+        RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+            for (int id : {IDC_BEEP, IDC_LITTLE_ICON, IDC_SYSTEM_TRAY, IDC_STEP_BY_STEP})
+                if (IsChecked(d, id) != on)
+                    Click(d, id);
+            if (IsChecked(d, IDC_LAUNCH_AT_STARTUP))
+                Click(d, IDC_LAUNCH_AT_STARTUP);
+            Click(d, IDOK);
+        });
+        for (const char* key : {"NoBeep", "LittleIcon", "PutInSysTray", "StepByStep"})
+            EXPECT_EQ(on ? 1 : 0, ReadSettingInt(kSectionParam, key, -1)) << key;
+    }
+}
+
+TEST(NumberBoxes, AcceptSignedAndUnsignedDecimal) {
+    EXPECT_EQ(-1, ParseNumberBox("-1"));
+    EXPECT_EQ(-1, ParseNumberBox("4294967295"));
+    EXPECT_EQ(1024, ParseNumberBox("1024"));
+    EXPECT_EQ(INT_MIN, ParseNumberBox("-2147483648"));
+    EXPECT_EQ(0, ParseNumberBox("4294967296"));
+    EXPECT_EQ(0, ParseNumberBox("-2147483649"));
+    EXPECT_EQ(0, ParseNumberBox("12abc"));
+    EXPECT_EQ(0, ParseNumberBox(""));
+}
+
+} // namespace

@@ -1,0 +1,1 @@
+// Video source list tests.
