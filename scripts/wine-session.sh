@@ -8,6 +8,7 @@
 wine_session_stop() {
     if [ -n "${WINE_SESSION_SERVER_STARTED:-}" ]; then
         wineserver -k >/dev/null 2>&1 || true # this prefix's server only
+        wineserver -w >/dev/null 2>&1 || true # gone before the next session starts
     fi
     if [ -n "${WINE_SESSION_XVFB_PID:-}" ]; then
         kill "$WINE_SESSION_XVFB_PID" 2>/dev/null || true

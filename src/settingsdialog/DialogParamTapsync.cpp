@@ -62,8 +62,13 @@ int ParseNumberBox(const std::string& text) {
 }
 
 const MessageEntry<CDialogParamTapsync> CDialogParamTapsync::kMessageTable[] = {
+    OnMessage(WM_LBUTTONDOWN, &CDialogParamTapsync::OnFinderButtonDown),
+    OnMessage(WM_LBUTTONUP, &CDialogParamTapsync::OnFinderButtonUp),
+    OnMessage(WM_MOUSEMOVE, &CDialogParamTapsync::OnFinderMouseMove),
     OnControlRange(BN_CLICKED, IDC_FUNCTION_NONE, IDC_FUNCTION_LAUNCHER,
                    &CDialogParamTapsync::OnFunctionRadio),
+    OnMessage(WM_PAINT, &CDialogParamTapsync::OnFinderPaint),
+    OnMessage(WM_CAPTURECHANGED, &CDialogParamTapsync::OnCaptureChanged),
     OnControl(CBN_SELENDOK, IDC_ACTION_LIST, &CDialogParamTapsync::OnActionSelected),
     OnControl(CBN_DROPDOWN, IDC_ACTION_LIST, &CDialogParamTapsync::SaveActionStep),
     OnControl(BN_CLICKED, IDC_BROWSE, &CDialogParamTapsync::OnBrowseApplication),

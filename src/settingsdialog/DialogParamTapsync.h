@@ -29,6 +29,16 @@ protected:
 private:
     static const MessageEntry<CDialogParamTapsync> kMessageTable[];
 
+    // The window finder.
+    LRESULT OnFinderButtonDown(WPARAM, LPARAM);
+    LRESULT OnFinderButtonUp(WPARAM, LPARAM);
+    LRESULT OnFinderMouseMove(WPARAM, LPARAM);
+    LRESULT OnFinderPaint(WPARAM, LPARAM);
+    LRESULT OnCaptureChanged(WPARAM, LPARAM);
+    void EndDrag();
+    bool m_dragHasCapture = false;   // the drag holds the mouse capture
+    bool m_releasingCapture = false; // the drag gives it back itself
+
     void OnActionSelected();
     void OnBrowseApplication();
     void OnBroadcastClicked();
@@ -51,6 +61,11 @@ public:
     HWND VideoSourceCombo = nullptr;
     HWND ActionCombo = nullptr;
 };
+
+// The window the finder takes at a screen point: the deepest visible child
+// there, or a later visible sibling of it that also holds the point. Tells
+// whether it descended into children (false: the top-level window itself).
+HWND WindowUnderPoint(POINT screen, bool* descended);
 
 // The start-with-Windows registration: the program's quoted path as value
 // "Snap" under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.

@@ -10,8 +10,8 @@
 
 namespace {
 
-// Only the camera's own devices are offered; the prefixes are part of their
-// names as the vendor's driver reports them.
+// Only the camera's own devices are offered; the prefixes begin their names
+// as the vendor's driver reports them, in this exact case.
 const char* const kDevicePrefixes[] = {"USB 28", "Kelvra"};
 
 bool IsCameraDevice(const std::string& name) {
@@ -21,56 +21,59 @@ bool IsCameraDevice(const std::string& name) {
     return false;
 }
 
+// The list and the settings file hold names in the ANSI code page.
 std::string ToAnsi(const wchar_t* text) {
     const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return std::string();
-    std::vector<char> buffer(size);
+    std::vector<char> buffer(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, text, -1, buffer.data(), size, nullptr, nullptr);
     return buffer.data();
 }
 
-// The device's friendly name, empty when it cannot be read.
-std::string FriendlyName(IMoniker* moniker) {
-    ComPtr<IPropertyBag> properties;
-    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, properties.receiveVoid())))
-        return std::string();
-    VARIANT name;
-    VariantInit(&name);
-    name.vt = VT_BSTR;
-    std::string text;
-    if (SUCCEEDED(properties->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR &&
-        name.bstrVal)
-        text = ToAnsi(name.bstrVal);
-    VariantClear(&name);
-    return text;
-}
-
-void AddCameraDevices(HWND combo) {
-    ComPtr<ICreateDevEnum> devices;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_ICreateDevEnum, devices.receiveVoid())))
-        return;
+void AddCameraDevices(HWND combo, ICreateDevEnum* devices) {
     ComPtr<IEnumMoniker> monikers;
-    // S_FALSE means the category has no device at all.
+    // S_FALSE: the category has no device, and no enumerator comes with it.
     if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.receive(), 0) !=
         S_OK)
         return;
     monikers->Reset();
     ComPtr<IMoniker> moniker;
     while (monikers->Next(1, moniker.receive(), nullptr) == S_OK) {
-        const std::string name = FriendlyName(moniker.get());
-        if (IsCameraDevice(name))
-            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        ComPtr<IPropertyBag> properties;
+        // A device whose properties cannot be opened is left out, not fatal.
+        if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag,
+                                          properties.receiveVoid())))
+            continue;
+        VARIANT name;
+        VariantInit(&name);
+        name.vt = VT_BSTR;
+        // A failed read may leave the variant alone: VariantClear must not
+        // free a stray pointer then.
+        name.bstrVal = nullptr;
+        if (SUCCEEDED(properties->Read(L"FriendlyName", &name, nullptr)) && name.vt == VT_BSTR &&
+            name.bstrVal) {
+            const std::string text = ToAnsi(name.bstrVal);
+            if (IsCameraDevice(text))
+                SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        properties.reset();
+        VariantClear(&name);
+        moniker.reset();
     }
 }
 
 } // namespace
 
 void FillVideoSourceList(HWND combo) {
-    AddCameraDevices(combo);
-    // The stored name selects the first device whose name begins with it,
-    // in any case; without a match the first device is taken.
+    ComPtr<ICreateDevEnum> devices;
+    // Without the system's device enumerator the list stays empty.
+    if (SUCCEEDED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_ICreateDevEnum, devices.receiveVoid())))
+        AddCameraDevices(combo, devices.get());
+
+    // The stored name selects the first device whose name begins with it, in
+    // any case; a device that is gone leaves the first one selected.
     const std::string stored = ReadSettingString(kSectionVideo, "Pilote", "");
     SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(stored.c_str()));
@@ -82,10 +85,11 @@ std::string SelectedVideoSource(HWND combo) {
     const LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
     if (selected == CB_ERR)
         return std::string();
-    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, selected, 0);
+    const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
     if (length == CB_ERR)
         return std::string();
     std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(text.data()));
+    SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(selected),
+                 reinterpret_cast<LPARAM>(text.data()));
     return text.data();
 }

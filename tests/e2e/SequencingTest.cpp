@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -68,20 +69,37 @@ void RunLinuxProgram(const std::string& commandLine) {
 
 POINT CentreOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
 
-void ClickAt(POINT point, bool withCtrl = false) {
+void MovePointerTo(POINT point) {
     RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + std::to_string(point.x) + " " +
                     std::to_string(point.y));
-    // The click must come after the window under the pointer has seen it
-    // arrive: Wine learns the position from that window's motion events.
+    // Wine learns the position from the motion events of the window under the
+    // pointer: input must not overtake them.
     const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
     POINT cursor = {};
     while (GetCursorPos(&cursor) && (cursor.x != point.x || cursor.y != point.y) &&
            GetTickCount64() < deadline)
         Sleep(10); // the position is only to be had by asking
+}
+
+void ClickAt(POINT point) {
+    MovePointerTo(point);
+    RunLinuxProgram("/usr/bin/xdotool click 1");
+}
+
+// Presses a push button as a person does: down, and up once it shows pushed.
+void ClickButton(HWND button, bool withCtrl = false) {
+    RECT rect = {};
+    GetWindowRect(button, &rect);
+    MovePointerTo(CentreOf(rect));
     if (withCtrl)
-        RunLinuxProgram("/usr/bin/xdotool keydown ctrl click 1 keyup ctrl");
-    else
-        RunLinuxProgram("/usr/bin/xdotool click 1");
+        RunLinuxProgram("/usr/bin/xdotool keydown ctrl");
+    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
+    while (!(SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) && GetTickCount64() < deadline)
+        Sleep(10); // as above: asked, not told
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    if (withCtrl)
+        RunLinuxProgram("/usr/bin/xdotool keyup ctrl");
 }
 
 class EndToEnd : public ::testing::Test {
@@ -270,17 +288,16 @@ TEST_F(EndToEnd, AnyOtherResultKeepsPollingFast) {
 
 TEST_F(EndToEnd, AClickOnTheButtonFiresTheSequence) {
     StartSnap(Configuration{});
-    RECT button = {};
-    GetWindowRect(GetDlgItem(m_snapWindow, IDC_SNAP_BUTTON), &button);
-    ClickAt(CentreOf(button));
-    EXPECT_EQ(std::vector<int>{0}, StepsReceived(1));
+    ClickButton(GetDlgItem(m_snapWindow, IDC_SNAP_BUTTON));
+    EXPECT_EQ(std::vector<int>{0}, StepsReceived(1))
+        << "settings open: " << (m_snap->WaitForWindow("Settings", 0) != nullptr)
+        << ", Snap visible: " << IsWindowVisible(m_snapWindow)
+        << ", camera calls: " << CameraCalls().size();
 }
 
 TEST_F(EndToEnd, ACtrlClickOnTheButtonOpensTheSettingsInstead) {
     StartSnap(Configuration{});
-    RECT button = {};
-    GetWindowRect(GetDlgItem(m_snapWindow, IDC_SNAP_BUTTON), &button);
-    ClickAt(CentreOf(button), true);
+    ClickButton(GetDlgItem(m_snapWindow, IDC_SNAP_BUTTON), true);
     const HWND settings = m_snap->WaitForWindow("Settings", kGenerousMs);
     ASSERT_NE(nullptr, settings);
     EXPECT_FALSE(IsWindowVisible(m_snapWindow)); // hidden while the settings are open
@@ -310,6 +327,112 @@ TEST_F(EndToEnd, PutInSysTrayHidesTheWindowAtTheFirstPoll) {
         m_snap->WaitForExit(20);
     EXPECT_FALSE(IsWindowVisible(m_snapWindow));
     EXPECT_TRUE(m_snap->Running());
+}
+
+} // namespace
+
+namespace {
+
+int WindowHeight(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect.bottom - rect.top;
+}
+
+std::string EditText(HWND edit) {
+    char text[600] = "";
+    SendMessageA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Waits for a condition that another process brings about.
+bool WaitUntil(const std::function<bool()>& condition) {
+    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
+    while (!condition() && GetTickCount64() < deadline)
+        Sleep(10); // another process's state: only to be had by asking
+    return condition();
+}
+
+POINT CentreOfWindow(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return CentreOf(rect);
+}
+
+class Finder : public EndToEnd {
+protected:
+    // Opens the settings of a Snap without any configured step.
+    HWND OpenSettings() {
+        Configuration configuration;
+        configuration.steps = 0;
+        StartSnap(configuration);
+        PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_SETUP, 0);
+        return m_snap->WaitForWindow("Settings", kGenerousMs);
+    }
+    HWND Control(int id) const { return GetDlgItem(m_imager->Window(), id); }
+};
+
+TEST_F(Finder, APressOutsideTheRingsChangesNothing) {
+    const HWND settings = OpenSettings();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    RECT box = {};
+    GetWindowRect(GetDlgItem(settings, IDC_TARGET_TEXT), &box);
+    MovePointerTo({box.left - 40, box.top + 5}); // on the label, left of the box
+    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    // The press is handled once the dialog answers again.
+    SendMessageA(settings, WM_NULL, 0, 0);
+    EXPECT_EQ(height, WindowHeight(settings));
+    EXPECT_EQ("", EditText(GetDlgItem(settings, IDC_TARGET_TEXT)));
+    PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
+    const HWND settings = OpenSettings();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+
+    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
+    MovePointerTo(rings);
+    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; })) << "dialog not collapsed";
+    // The first small move only tells the platform a drag has begun.
+    MovePointerTo({rings.x + 12, rings.y + 12});
+
+    // Over the group box, the button inside it is taken.
+    MovePointerTo(CentreOfWindow(Control(104)));
+    EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Snapshot"; }))
+        << EditText(box);
+    // Where only the hidden control lies, the main window itself is taken.
+    RECT hidden = {};
+    GetWindowRect(Control(400), &hidden);
+    MovePointerTo(CentreOf(hidden));
+    EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - " + m_title; }))
+        << EditText(box);
+    MovePointerTo(CentreOfWindow(Control(101)));
+    EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
+        << EditText(box);
+
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; })) << "not restored";
+    EXPECT_EQ(m_title + " - Capture", EditText(box));
+
+    // "Button click" is step 0's kind already: OK stores the step.
+    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK), BM_CLICK, 0, 0);
+    if (SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_GETCHECK, 0, 0))
+        SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_CLICK, 0, 0);
+    PostMessageA(settings, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_snapWindow) != FALSE; }));
+    Press();
+    const std::vector<ImagerEvent> received = m_imager->WaitForMessages(1);
+    ASSERT_EQ(1u, received.size());
+    EXPECT_EQ("main", received[0].receiver);
+    EXPECT_EQ(0x0111u, received[0].Message());
+    EXPECT_EQ(101u, received[0].WParam());
 }
 
 } // namespace

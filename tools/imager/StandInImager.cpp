@@ -27,8 +27,8 @@
 //         BUTTON "Live"     212   10, 50,100x30
 //         BUTTON "Freeze"   213   10, 90,100x30
 //     STATIC "Hidden"       400   20,300,120x30   (never shown)
+//     BUTTON "Acquisition"  300   20,400,160x120  (BS_GROUPBOX, around 104)
 //     BUTTON "Snapshot"     104   30,420,100x30   (inside the group box)
-//     BUTTON "Acquisition"  300   20,400,160x120  (BS_GROUPBOX, over 104)
 //     ImagerCanvas          500  200,300,560x260
 //
 // The record: one line per event, appended and flushed at once (the file is
@@ -114,8 +114,10 @@ constexpr ControlDef kControls[] = {
     {210, 212, "BUTTON", "Live", kPush, 10, 50, 100, 30, Role::Live},
     {210, 213, "BUTTON", "Freeze", kPush, 10, 90, 100, 30, Role::Freeze},
     {0, 400, "STATIC", "Hidden", SS_LEFT, 20, 300, 120, 30, Role::None},
-    {0, 104, "BUTTON", "Snapshot", kPush, 30, 420, 100, 30, Role::Capture},
+    // The group box comes first, as in a dialog resource: the point finds it
+    // before the button that lies inside it.
     {0, 300, "BUTTON", "Acquisition", WS_VISIBLE | BS_GROUPBOX, 20, 400, 160, 120, Role::None},
+    {0, 104, "BUTTON", "Snapshot", kPush, 30, 420, 100, 30, Role::Capture},
     {0, 500, kCanvasClass, "", WS_VISIBLE, 200, 300, 560, 260, Role::None},
 };
 constexpr size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
