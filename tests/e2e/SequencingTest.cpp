@@ -38,8 +38,9 @@ struct Configuration {
         std::ostringstream param, action;
         param << "[Param]\r\nDelay=" << delayMs << "\r\nStepByStep=" << stepByStep
               << "\r\nPutInSysTray=" << putInSysTray << "\r\n"
-              // Away from the screen's corner, where Wine shows its tray icons.
-              << StoredTextEntry("SoftPos", "300;700");
+              // Far from the top left, where Wine's tray window grows with
+              // every icon it holds.
+              << StoredTextEntry("SoftPos", "1150;900");
         action << "[Action]\r\nBTLive=" << returnToLive << "\r\n";
         for (int i = 0; i < steps; ++i) {
             const std::string suffix = i ? std::to_string(i) : "";

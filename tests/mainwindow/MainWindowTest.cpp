@@ -293,6 +293,27 @@ TEST_F(MainWindowTest, MenuCommandsAndTheButtonReachTheirHandlers) {
     EXPECT_EQ(44, ReadSettingInt("WPlace", "length", 0)); // "Close" saved the placement
 }
 
+TEST_F(MainWindowTest, SavingThePlacementAgainWritesWhatChanged) {
+    int leftAfterFirst = 0, leftAfterMove = 0;
+    std::string fileAfterFirst, fileAfterSameAgain;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        w.SaveWindowPlacement();
+        leftAfterFirst = ReadSettingInt("WPlace", "rcNormalPosition.left", -1);
+        fileAfterFirst = ReadTextFile(SettingsFilePath());
+        w.SaveWindowPlacement();
+        fileAfterSameAgain = ReadTextFile(SettingsFilePath());
+        SetWindowPos(w.Window(), nullptr, 321, 123, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        w.SaveWindowPlacement();
+        leftAfterMove = ReadSettingInt("WPlace", "rcNormalPosition.left", -1);
+        End(w);
+    }});
+    window.DoModal();
+    EXPECT_EQ(0, leftAfterFirst);
+    EXPECT_EQ(fileAfterFirst, fileAfterSameAgain);
+    EXPECT_EQ(321, leftAfterMove);
+    EXPECT_EQ(44, ReadSettingInt("WPlace", "length", 0));
+}
+
 struct SetupCase {
     const char* name;
     int putInSysTray;
