@@ -34,3 +34,13 @@ shoot() { # name littleIcon
 shoot snap-window 0
 shoot snap-window-little 1
 echo "Wrote docs/images/snap-window.png and docs/images/snap-window-little.png"
+
+# The settings dialog and the finder, photographed by the end-to-end test
+# that drags the finder onto the stand-in application's "Capture" button.
+cmake --build --preset test --target e2e_tests >/dev/null
+export SNAP_SCREENSHOT_DIR="$root/build/screenshots"
+rm -rf "$SNAP_SCREENSHOT_DIR" && mkdir -p "$SNAP_SCREENSHOT_DIR"
+wine build/test/bin/e2e_tests.exe --gtest_filter='Finder.ADrag*' </dev/null >/dev/null 2>&1
+convert "$SNAP_SCREENSHOT_DIR/settings.png" -resize 55% docs/images/settings.png
+convert "$SNAP_SCREENSHOT_DIR/finder-drag.png" -resize 55% docs/images/finder-drag.png
+echo "Wrote docs/images/settings.png and docs/images/finder-drag.png"

@@ -354,6 +354,15 @@ bool WaitUntil(const std::function<bool()>& condition) {
     return condition();
 }
 
+// For the README: scripts/screenshots.sh names a folder, and the finder test
+// photographs the screen at its interesting moments.
+void Photograph(const char* name) {
+    char folder[MAX_PATH] = "";
+    if (GetEnvironmentVariableA("SNAP_SCREENSHOT_DIR", folder, MAX_PATH) == 0)
+        return;
+    RunLinuxProgram(std::string("/usr/bin/import -window root ") + folder + "/" + name + ".png");
+}
+
 POINT CentreOfWindow(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -394,6 +403,7 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
     const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+    Photograph("settings");
 
     const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
     MovePointerTo(rings);
@@ -415,10 +425,12 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
     MovePointerTo(CentreOfWindow(Control(101)));
     EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
         << EditText(box);
+    Photograph("finder-drag");
 
     RunLinuxProgram("/usr/bin/xdotool mouseup 1");
     ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; })) << "not restored";
     EXPECT_EQ(m_title + " - Capture", EditText(box));
+    Photograph("finder-chosen");
 
     // "Button click" is step 0's kind already: OK stores the step.
     SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK), BM_CLICK, 0, 0);

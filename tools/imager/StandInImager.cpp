@@ -635,7 +635,12 @@ bool CreateControls(HWND main) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     for (size_t i = 0; i < kControlCount; ++i) {
         const ControlDef& c = kControls[i];
-        HWND control = CreateWindowExA(0, c.className, c.text, WS_CHILD | WS_CLIPSIBLINGS | c.style, c.x, c.y,
+        // A group box lies over the controls it frames: it is painted last and
+        // does not clip them, as in a dialog.
+        const bool groupBox = (c.style & BS_GROUPBOX) == BS_GROUPBOX && lstrcmpiA(c.className, "BUTTON") == 0;
+        const DWORD clip = groupBox || c.id == 104 ? 0 : WS_CLIPSIBLINGS;
+        HWND control = CreateWindowExA(groupBox ? WS_EX_TRANSPARENT : 0, c.className, c.text,
+                                       WS_CHILD | clip | c.style, c.x, c.y,
                                        c.width, c.height, ParentFor(c, main),
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
         if (!control)
