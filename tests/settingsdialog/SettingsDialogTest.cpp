@@ -360,6 +360,170 @@ TEST_F(SettingsDialog, TheOptionsAreStoredFromTheirCheckBoxesBothWays) {
     }
 }
 
+// The action editor: the list, the shown step and what a drop-down stores.
+void SelectAction(HWND dialog, int index) {
+    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACTION_LIST, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(Item(dialog, IDC_ACTION_LIST)));
+}
+void DropDownActions(HWND dialog) {
+    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SHOWDROPDOWN, FALSE, 0);
+}
+UINT CheckedRadio(HWND dialog) {
+    for (UINT id = IDC_FUNCTION_NONE; id <= IDC_FUNCTION_LAUNCHER; ++id)
+        if (IsChecked(dialog, id))
+            return id;
+    return 0;
+}
+
+TEST_F(SettingsDialog, OpeningShowsActionOneAsAButtonClickWithoutNone) {
+    std::string entry;
+    int count = 0;
+    UINT radio = 0;
+    bool noneShown = true;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        entry = TextOf(d, IDC_ACTION_LIST);
+        count = static_cast<int>(SendMessageA(Item(d, IDC_ACTION_LIST), CB_GETCOUNT, 0, 0));
+        radio = CheckedRadio(d);
+        noneShown = IsShown(d, IDC_FUNCTION_NONE);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ("Action #01", entry);
+    EXPECT_EQ(10, count);
+    EXPECT_EQ(static_cast<UINT>(IDC_FUNCTION_CLICK), radio);
+    EXPECT_FALSE(noneShown);
+}
+
+TEST_F(SettingsDialog, ActionTwoOfAFreshFileIsNoneAndADropDownStoresTheKeptTarget) {
+    Describe(0, kBroadcastDescription);
+    UINT radio = 0;
+    bool noneShown = false;
+    HWND target = nullptr;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync& dialog) {
+        SelectAction(d, 1);
+        radio = CheckedRadio(d);
+        noneShown = IsShown(d, IDC_FUNCTION_NONE);
+        target = dialog.TargetWindow;
+        DropDownActions(d);
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(static_cast<UINT>(IDC_FUNCTION_NONE), radio);
+    EXPECT_TRUE(noneShown);
+    EXPECT_EQ(HWND_BROADCAST, target);
+    EXPECT_EQ(kBroadcastDescription, ReadStoredText(kSectionParam, "Base1"));
+    EXPECT_EQ(-1, ReadSettingInt(kSectionAction, "Type1", 99));
+}
+
+TEST_F(SettingsDialog, AKindOutsideTheTableSelectsNothingAndHidesTheParameters) {
+    Describe(0, kBroadcastDescription);
+    WriteSettingInt(kSectionAction, "Type", 12);
+    UINT radio = 1;
+    bool anyShown = true;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        radio = CheckedRadio(d);
+        anyShown = IsShown(d, IDC_MESSAGE) || IsShown(d, IDC_WPARAM) ||
+                   IsShown(d, IDC_APPLICATION) || IsShown(d, IDC_PARAMETERS);
+        DropDownActions(d);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(0u, radio);
+    EXPECT_FALSE(anyShown);
+}
+
+TEST_F(SettingsDialog, SavingAButtonClickClearsTheParametersWhateverTheBoxesShow) {
+    Describe(0, kBroadcastDescription);
+    bool stored = false;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        SetDlgItemTextA(d, IDC_MESSAGE, "5");
+        SetDlgItemTextA(d, IDC_WPARAM, "6");
+        SetDlgItemTextA(d, IDC_LPARAM, "7");
+        SetDlgItemTextA(d, IDC_APPLICATION, "viewer.exe");
+        SetDlgItemTextA(d, IDC_PARAMETERS, "/x");
+        DropDownActions(d);
+        stored = ReadSettingInt(kSectionAction, "Message", 9) == 0 &&
+                 ReadSettingInt(kSectionAction, "WParam", 9) == 0 &&
+                 ReadSettingInt(kSectionAction, "LParam", 9) == 0 &&
+                 ReadSettingString(kSectionAction, "ExtApp", "x").empty() &&
+                 ReadSettingString(kSectionAction, "ExtAppParam", "x").empty() &&
+                 ReadSettingInt(kSectionAction, "Type", 9) == 0;
+        Click(d, IDCANCEL);
+    });
+    EXPECT_TRUE(stored);
+}
+
+struct NumberCase {
+    const char* name;
+    const char* stored;
+    const char* shown;
+};
+
+class ParameterNumbers : public SettingsDialog, public ::testing::WithParamInterface<NumberCase> {};
+
+TEST_P(ParameterNumbers, AreShownAsTheSignedNumbersTheyAre) {
+    Describe(0, kBroadcastDescription);
+    WriteSettingInt(kSectionAction, "Type", 3);
+    if (GetParam().stored)
+        WriteSettingString(kSectionAction, "WParam", GetParam().stored);
+    std::string shown;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        shown = TextOf(d, IDC_WPARAM);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(GetParam().shown, shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ParameterNumbers,
+    ::testing::Values(NumberCase{"MinusOne", "-1", "-1"}, NumberCase{"Large", "70000", "70000"},
+                      NumberCase{"Absent", nullptr, "0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsDialog, WhatIsShownIsWhatADropDownStores) {
+    Describe(0, kBroadcastDescription);
+    WriteSettingInt(kSectionAction, "Type", 3);
+    WriteSettingInt(kSectionAction, "Message", -1);
+    std::vector<int> stored;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        DropDownActions(d);
+        stored.push_back(ReadSettingInt(kSectionAction, "Message", 0));
+        SetDlgItemTextA(d, IDC_MESSAGE, "4294967295");
+        DropDownActions(d);
+        stored.push_back(ReadSettingInt(kSectionAction, "Message", 0));
+        SetDlgItemTextA(d, IDC_MESSAGE, "abc");
+        DropDownActions(d);
+        stored.push_back(ReadSettingInt(kSectionAction, "Message", 99));
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ((std::vector<int>{-1, -1, 0}), stored);
+}
+
+TEST_F(SettingsDialog, ASelectionWithoutADropDownDiscardsTheEdits) {
+    Describe(0, kBroadcastDescription);
+    WriteSettingInt(kSectionAction, "Type", 2);
+    WriteSettingInt(kSectionAction, "WParam", 5);
+    int afterSelection = 0;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        SetDlgItemTextA(d, IDC_WPARAM, "77");
+        SelectAction(d, 1); // no drop-down: nothing stored
+        afterSelection = ReadSettingInt(kSectionAction, "WParam", 0);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(5, afterSelection);
+}
+
+TEST_F(SettingsDialog, TheApplicationBoxesTakeAtMost255Characters) {
+    size_t length = 0;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        Click(d, IDC_FUNCTION_LAUNCHER);
+        SendMessageA(Item(d, IDC_APPLICATION), EM_REPLACESEL, FALSE,
+                     reinterpret_cast<LPARAM>(std::string(300, 'x').c_str()));
+        length = TextOf(d, IDC_APPLICATION).size();
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(255u, length);
+}
+
 TEST(NumberBoxes, AcceptSignedAndUnsignedDecimal) {
     EXPECT_EQ(-1, ParseNumberBox("-1"));
     EXPECT_EQ(-1, ParseNumberBox("4294967295"));
