@@ -375,6 +375,7 @@ protected:
     HWND OpenSettings() {
         Configuration configuration;
         configuration.steps = 0;
+        configuration.stepByStep = true; // every press is a whole run of one step
         StartSnap(configuration);
         PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_SETUP, 0);
         return m_snap->WaitForWindow("Settings", kGenerousMs);
@@ -446,6 +447,71 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
     EXPECT_EQ("main", received[0].receiver);
     EXPECT_EQ(0x0111u, received[0].Message());
     EXPECT_EQ(101u, received[0].WParam());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
+    const HWND settings = OpenSettings();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
+
+    const HWND top = m_imager->Window();
+    const HWND canvas = Control(500);
+    RECT canvasRect = {};
+    GetWindowRect(canvas, &canvasRect);
+    const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
+
+    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
+    MovePointerTo(rings);
+    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; }));
+    MovePointerTo({rings.x + 12, rings.y + 12});
+    MovePointerTo(release);
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+    if (SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_GETCHECK, 0, 0))
+        SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_CLICK, 0, 0);
+    PostMessageA(settings, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_snapWindow) != FALSE; }));
+
+    // Where the click lands in the canvas, for the stored point at a size.
+    POINT stored = release;
+    ScreenToClient(top, &stored);
+    auto expectedAt = [&](int width, int height) {
+        POINT point = {MulDiv(stored.x, width, 800), MulDiv(stored.y, height, 600)};
+        ClientToScreen(top, &point);
+        ScreenToClient(canvas, &point);
+        return static_cast<unsigned long long>(MAKELPARAM(point.x, point.y));
+    };
+    auto canvasDowns = [&] {
+        std::vector<ImagerEvent> downs;
+        for (const ImagerEvent& event : m_imager->Messages())
+            if (event.receiver == "canvas:500" && event.Message() == WM_LBUTTONDOWN)
+                downs.push_back(event);
+        return downs;
+    };
+
+    Press();
+    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 1; }));
+    EXPECT_EQ(expectedAt(800, 600), canvasDowns()[0].LParam());
+
+    PostMessageA(top, 0x8100, 0, MAKELPARAM(1000, 750)); // the user enlarges the window
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const ImagerEvent& event : m_imager->Events())
+            if (event.event == "size" && event.wParam == "1000" && event.lParam == "750")
+                return true;
+        return false;
+    }));
+    Press();
+    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
+    EXPECT_EQ(expectedAt(1000, 750), canvasDowns()[1].LParam());
 }
 
 } // namespace
