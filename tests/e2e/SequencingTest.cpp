@@ -88,19 +88,33 @@ void ClickAt(POINT point) {
 }
 
 // Presses a push button as a person does: down, and up once it shows pushed.
+// Under Xvfb the very first press of a busy session is now and then lost
+// before it reaches Wine; like a person, press again when nothing happened.
 void ClickButton(HWND button, bool withCtrl = false) {
     RECT rect = {};
     GetWindowRect(button, &rect);
-    MovePointerTo(CentreOf(rect));
-    if (withCtrl)
-        RunLinuxProgram("/usr/bin/xdotool keydown ctrl");
-    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
-    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
-    while (!(SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) && GetTickCount64() < deadline)
-        Sleep(10); // as above: asked, not told
-    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
-    if (withCtrl)
-        RunLinuxProgram("/usr/bin/xdotool keyup ctrl");
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        MovePointerTo(CentreOf(rect));
+        if (withCtrl)
+            RunLinuxProgram("/usr/bin/xdotool keydown ctrl");
+        RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        bool pushed = false;
+        while (!(pushed = (SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0) &&
+               GetTickCount64() < deadline)
+            Sleep(10); // as above: asked, not told
+        if (!pushed) {
+            // Release away from the button, so a late press is no click.
+            RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + std::to_string(rect.right + 40) +
+                            " " + std::to_string(rect.bottom + 40));
+        }
+        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+        if (withCtrl)
+            RunLinuxProgram("/usr/bin/xdotool keyup ctrl");
+        if (pushed)
+            return;
+    }
+    ADD_FAILURE() << "the button never showed the press";
 }
 
 class EndToEnd : public ::testing::Test {
