@@ -529,3 +529,26 @@ TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
+    const HWND settings = OpenSettings();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
+    MovePointerTo(rings);
+    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; }));
+    MovePointerTo({rings.x + 12, rings.y + 12});
+    // What the platform sends when a system dialog or another program takes
+    // over: the capture is released under the drag's feet.
+    SendMessageA(settings, WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; })) << "still collapsed";
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    SendMessageA(settings, WM_NULL, 0, 0);
+    EXPECT_EQ(height, WindowHeight(settings));
+    PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+} // namespace
