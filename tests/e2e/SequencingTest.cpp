@@ -395,6 +395,19 @@ protected:
         return m_snap->WaitForWindow("Settings", kGenerousMs);
     }
     HWND Control(int id) const { return GetDlgItem(m_imager->Window(), id); }
+
+    // Presses on the rings and starts moving, as a person starts a drag;
+    // false when the dialog did not fold away.
+    static bool StartFinderDrag(HWND settings) {
+        const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
+        MovePointerTo(rings);
+        RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+        if (!WaitUntil([&] { return WindowHeight(settings) == 0; }))
+            return false;
+        // The first small move only tells the platform a drag has begun.
+        MovePointerTo({rings.x + 12, rings.y + 12});
+        return true;
+    }
 };
 
 TEST_F(Finder, APressOutsideTheRingsChangesNothing) {
@@ -420,12 +433,7 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
     const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
     Photograph("settings");
 
-    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
-    MovePointerTo(rings);
-    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
-    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; })) << "dialog not collapsed";
-    // The first small move only tells the platform a drag has begun.
-    MovePointerTo({rings.x + 12, rings.y + 12});
+    ASSERT_TRUE(StartFinderDrag(settings)) << "dialog not collapsed";
 
     // Over the group box, the button inside it is taken.
     MovePointerTo(CentreOfWindow(Control(104)));
@@ -479,11 +487,7 @@ TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
     GetWindowRect(canvas, &canvasRect);
     const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
 
-    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
-    MovePointerTo(rings);
-    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
-    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; }));
-    MovePointerTo({rings.x + 12, rings.y + 12});
+    ASSERT_TRUE(StartFinderDrag(settings));
     MovePointerTo(release);
     const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
     ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
@@ -536,11 +540,7 @@ TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
     const HWND settings = OpenSettings();
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
-    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
-    MovePointerTo(rings);
-    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
-    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; }));
-    MovePointerTo({rings.x + 12, rings.y + 12});
+    ASSERT_TRUE(StartFinderDrag(settings));
     // What the platform sends when a system dialog or another program takes
     // over: the capture is released under the drag's feet.
     SendMessageA(settings, WM_CANCELMODE, 0, 0);
