@@ -1,138 +1,271 @@
 #!/usr/bin/env bash
-# Benchmark: prints a table of figures (and saves it to build/bench/results.md).
-# Nothing here asserts a time; targets are printed next to the figures.
+# Snap's benchmark: bash bench/run.sh
 #
-#   detection to delivery  from the camera library's call that answered a press
-#                          to the imaging application's receipt of the step's
-#                          message (both logs use the performance counter's
-#                          clock). Target: p99 <= 10 ms.
-#   press to delivery      a press happens at a random moment between polls, so
-#                          it waits half a poll interval on average and one
-#                          interval at worst before it is seen; reported as the
-#                          measured poll interval's half (mean) and whole (p99)
-#                          plus detection to delivery. Target: mean within 10%
-#                          of 25 ms + detection to delivery.
-#   idle CPU               Snap polling for 30 s without presses, against a
-#                          floor program that does only what polling demands
-#                          (50 ms timer, one read of "Pilote", one library call)
-#                          and an empty dialog. Target: Snap <= 1.25 x floor.
-#   peak memory            VmHWM of the same processes.
-#   size                   the i686 Snap.exe as built and stripped. Target: <= 400 KB.
+# Builds what it needs, runs Snap beside the stand-in camera library and the
+# stand-in imaging application under Wine (private Xvfb), measures, and prints
+# a Markdown table, also saved to build/bench/results.md (raw data beside it).
+# It measures and reports; it asserts no time. Each figure's target is printed
+# with it, and whether this run met it.
+#
+# The figures:
+#   Detection to delivery   from the stand-in library's call that answered a
+#       press (its log line) to the imaging application's log line for the
+#       message Snap posted on that press. Both logs are on the performance
+#       counter's clock. This is Snap's own reaction time, plus the library
+#       call and the receiver's wake-up. Target: p99 <= 10 ms.
+#   Physical press to delivery   the press trigger is written at a random
+#       moment between polls (BenchDriver records when, on the same clock);
+#       the library takes it at its next call. So a press waits for the next
+#       poll, on average half an interval and at worst a whole one, then
+#       detection to delivery. The polling bound printed beside it is
+#       25 ms + detection-to-delivery mean (worst case 50 ms + d2d p99).
+#       Target: the measured mean within 10% of that bound.
+#   Poll interval   between two library calls while idle, for Snap and for
+#       the floor program; the contract asks for 50 ms. Context for the above.
+#   Idle CPU   utime+stime from /proc/<pid>/stat of the Wine process running
+#       each program, over the same 30 s, side by side, no presses; % of one
+#       core. Against PollFloor (a 50 ms timer, one read of "Pilote", one
+#       library call per tick: all that polling demands) and an empty modal
+#       dialog for context. Work Wine's server does for each process is not in
+#       its figure. Target: Snap <= 1.25 x the floor.
+#   Peak memory   VmHWM of the same processes (Snap's after the presses).
+#   Size   the i686 release build/release/bin/Snap.exe, as built and stripped
+#       (a stripped copy). Target: stripped <= 400 KB.
+# Then a breakdown of what a press goes through, timed by BenchDriver: profile
+# reads and writes on a copy of Snap's settings file (Snap saves its window
+# placement, 11 keys, before every step; only changed keys get written), the
+# window search, the library call, and a message posted straight to the
+# imaging application.
+#
+# Environment: BENCH_PRESSES (default 300), BENCH_IDLE_SECONDS (default 30).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-presses=${BENCH_PRESSES:-200}
+presses=${BENCH_PRESSES:-300}
 idle_seconds=${BENCH_IDLE_SECONDS:-30}
+# The libraries must use their own folders as control folders, not a caller's.
+unset KELVRATOUCH_SIM_DIR
 
-bash scripts/setup.sh >/dev/null
-cmake --preset test >/dev/null && cmake --build --preset test >/dev/null
-cmake --preset release >/dev/null && cmake --build --preset release --target Snap >/dev/null
+bash scripts/setup.sh
+echo "Building..."
+cmake --preset test >/dev/null
+cmake --build --preset test --target Snap KelvraTouch StandInImager PollFloor EmptyDialog BenchDriver >/dev/null
+cmake --preset release >/dev/null
+cmake --build --preset release --target Snap >/dev/null
 
 work="$root/build/bench"
-rm -rf "$work" && mkdir -p "$work/run"
-cp build/test/bin/{Snap.exe,KelvraTouch.dll,StandInImager.exe,PollFloor.exe,EmptyDialog.exe} "$work/run/"
-mv "$work/run/Snap.exe" "$work/run/SnapBench.exe"
-# One step-by-step step: a press clicks "Capture" of the stand-in application.
-# Base/Destination/SoftPos keys and values are in the stored-text encoding.
-printf '%s\r\n' '[Param]' 'StepByStep=1' 'NoBeep=0' \
-    '4h115e2b=094j243b1f36274e0g5c0i5a19432c35284a2h573c5i3c5k375d3760' \
-    '55014k175k0j5h0e5k1348=2b062j0d2b' '5a173d2e4a274e=26002d0c2i0c30' \
-    '[Action]' 'Type=0' 'Type1=-1' '[Video]' 'Pilote=USB 28 Camera' >"$work/run/SnapBench.INI"
+run="$work/run"
+rm -rf "$run"
+mkdir -p "$run"/{snap,floor,empty,imager,scratch}
+bin="$root/build/test/bin"
+# A name of its own, so its per-user settings and its process are its own.
+cp "$bin/Snap.exe" "$run/snap/SnapBench.exe"
+cp "$bin/PollFloor.exe" "$run/floor/"
+cp "$bin/EmptyDialog.exe" "$run/empty/"
+cp "$bin/StandInImager.exe" "$run/imager/"
+cp "$bin/BenchDriver.exe" "$run/"
+# Each program gets its own copy of the library, hence its own controls and log.
+for folder in snap floor scratch; do cp "$bin/KelvraTouch.dll" "$run/$folder/"; done
+rm -f "$work"/{presses.tsv,breakdown.tsv,results.md,processes.txt}
 
 . scripts/wine-session.sh
-wine_session_start "$root" >/dev/null
-local_appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')")
-rm -rf "$local_appdata/SnapBench"
+wine_session_start "$root"
+
 pids=()
 cleanup() {
+    local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    pids=()
     wine_session_stop
 }
 trap cleanup EXIT
 
-start() { # name args... : starts a Windows program from the run folder, prints its Linux PID
-    (cd "$work/run" && exec wine "$@" </dev/null >/dev/null 2>&1) &
-    pids+=($!)
+winpath() { winepath -w "$1" 2>/dev/null; }
+driver() { timeout 900 wine "$run/BenchDriver.exe" "$@" </dev/null; }
+
+# Started from its folder; wine's process becomes the Windows program's, and
+# its command line is then the program's. Sets $started.
+start_program() { # folder exe [args...]
+    local folder=$1
+    shift
+    (cd "$folder" && exec wine "$@" </dev/null >/dev/null 2>&1) &
+    started=$!
+    pids+=("$started")
 }
-linux_pid() { # the wine process running the named program
-    local pid=""
+
+# The Linux PID of the Wine process running exe: the one started, once its
+# command line names the program (before that it is still wine's launcher).
+# What pgrep finds by that name is recorded beside it, as a check.
+windows_pid() { # launched-pid exe
+    local pid=$1 exe=$2
     for _ in $(seq 100); do
-        pid=$(pgrep -f "$1" | head -n1 || true)
-        [ -n "$pid" ] && break
+        if tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -qF "$exe"; then
+            echo "$exe: PID $pid (pgrep -f: $(pgrep -f -- "$exe" | tr '\n' ' ')), command line" \
+                "'$(tr '\0' ' ' <"/proc/$pid/cmdline" | sed 's/ *$//')', exe $(readlink "/proc/$pid/exe")" \
+                >>"$work/processes.txt"
+            echo "$pid"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    echo "$pid"
+    echo "$exe did not start" >&2
+    return 1
 }
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-peak_kb() { awk '/VmHWM/ {print $2}' "/proc/$1/status"; }
 
-start StandInImager.exe '/log:imager.log'
-timeout 60 xdotool search --sync --onlyvisible --name '^Imaging Station$' >/dev/null
-start SnapBench.exe
-timeout 60 xdotool search --sync --onlyvisible --name '^Snap$' >/dev/null
-snap_pid=$(linux_pid SnapBench.exe)
-
-messages() { grep -c -P '\tmain\t0x0111\t' "$work/run/imager.log" 2>/dev/null || true; }
-echo "Pressing the camera button $presses times..."
-for i in $(seq "$presses"); do
-    sleep "0.0$((RANDOM % 50 + 10))" # a press at a random moment between polls
-    : >"$work/run/press"
-    for _ in $(seq 500); do
-        [ "$(messages)" -ge "$i" ] && break
-        sleep 0.01
+wait_for_window() { # xdotool name pattern
+    timeout 60 xdotool search --sync --onlyvisible --name "$1" >/dev/null
+}
+wait_for_file() { # path
+    for _ in $(seq 200); do
+        [ -s "$1" ] && return 0
+        sleep 0.1
     done
-done
+    echo "$1 never appeared" >&2
+    return 1
+}
 
-# Detection to delivery: the n-th press answered by the library against the
-# n-th message received.
-gawk -F'\t' 'FNR == NR { if ($2 == 0) press[++p] = $1; next }
-             $2 == "main" && $3 == "0x0111" { got[++g] = $1 }
-             END { for (i = 1; i <= g && i <= p; ++i) printf "%.3f\n", got[i] - press[i] }' \
-    "$work/run/KelvraTouchSim.log" "$work/run/imager.log" | sort -n >"$work/delivery.txt"
-# Poll intervals while idle (no press before them).
-gawk -F'\t' 'NR > 1 && previous_result != 0 { printf "%.3f\n", $1 - previous } { previous = $1; previous_result = $2 }' \
-    "$work/run/KelvraTouchSim.log" | sort -n >"$work/intervals.txt"
-percentile() { gawk -v p="$1" '{ v[NR] = $1 } END { i = int(NR * p / 100 + 0.999); if (i < 1) i = 1; printf "%.2f", v[i] }' "$2"; }
-mean() { gawk '{ s += $1 } END { printf "%.2f", s / NR }' "$1"; }
+cpu_ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
+now() { date +%s.%N; }
 
-d2d_p50=$(percentile 50 "$work/delivery.txt")
-d2d_p99=$(percentile 99 "$work/delivery.txt")
-d2d_max=$(percentile 100 "$work/delivery.txt")
-d2d_mean=$(mean "$work/delivery.txt")
-interval_mean=$(mean "$work/intervals.txt")
-interval_p99=$(percentile 99 "$work/intervals.txt")
-press_mean=$(gawk -v a="$interval_mean" -v b="$d2d_mean" 'BEGIN { printf "%.2f", a / 2 + b }')
-press_p99=$(gawk -v a="$interval_p99" -v b="$d2d_p99" 'BEGIN { printf "%.2f", a + b }')
-press_bound=$(gawk -v b="$d2d_mean" 'BEGIN { printf "%.2f", 25 + b }')
+title="Bench Imager $$"
+driver ini "$(winpath "$run/snap/SnapBench.INI")" "$title"
+local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
+settings_folder=$(winepath -u "$local_appdata\\SnapBench" 2>/dev/null)
+settings_windows="$local_appdata\\SnapBench\\SnapBench.INI"
+rm -rf "$settings_folder" # seeded again from SnapBench.INI at start
 
-echo "Measuring idle CPU and memory for $idle_seconds s..."
-start PollFloor.exe 'C:\users\root\AppData\Local\SnapBench\SnapBench.INI'
-floor_pid=$(linux_pid PollFloor.exe)
-start EmptyDialog.exe
-empty_pid=$(linux_pid EmptyDialog.exe)
-sleep 2
-hz=$(getconf CLK_TCK)
+echo "Starting the imaging application, Snap, the floor program and the empty dialog..."
+start_program "$run/imager" StandInImager.exe "/log:$(winpath "$run/imager/imager.log")" \
+    "/title:$title" /pos:400,40
+imager_pid=$(windows_pid "$started" StandInImager.exe)
+wait_for_window "^$title\$"
+start_program "$run/snap" SnapBench.exe
+snap_pid=$(windows_pid "$started" SnapBench.exe)
+wait_for_window '^Snap$'
+wait_for_file "$settings_folder/SnapBench.INI"
+start_program "$run/floor" PollFloor.exe "$settings_windows"
+floor_pid=$(windows_pid "$started" PollFloor.exe)
+start_program "$run/empty" EmptyDialog.exe
+empty_pid=$(windows_pid "$started" EmptyDialog.exe)
+wait_for_window '^Empty$'
+wait_for_file "$run/snap/KelvraTouchSim.log"
+wait_for_file "$run/floor/KelvraTouchSim.log"
+sleep 3 # past start-up
+
+echo "Idle for $idle_seconds s: Snap, the floor program and the empty dialog side by side..."
+lines() { wc -l <"$1"; }
+snap_log="$run/snap/KelvraTouchSim.log"
+floor_log="$run/floor/KelvraTouchSim.log"
+snap_line0=$(lines "$snap_log"); floor_line0=$(lines "$floor_log")
+t0=$(now)
 snap0=$(cpu_ticks "$snap_pid"); floor0=$(cpu_ticks "$floor_pid"); empty0=$(cpu_ticks "$empty_pid")
 sleep "$idle_seconds"
-cpu() { gawk -v a="$1" -v b="$2" -v hz="$hz" -v s="$idle_seconds" 'BEGIN { printf "%.2f", (b - a) * 100 / hz / s }'; }
-snap_cpu=$(cpu "$snap0" "$(cpu_ticks "$snap_pid")")
-floor_cpu=$(cpu "$floor0" "$(cpu_ticks "$floor_pid")")
-empty_cpu=$(cpu "$empty0" "$(cpu_ticks "$empty_pid")")
-ratio=$(gawk -v a="$snap_cpu" -v b="$floor_cpu" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
+snap1=$(cpu_ticks "$snap_pid"); floor1=$(cpu_ticks "$floor_pid"); empty1=$(cpu_ticks "$empty_pid")
+t1=$(now)
+snap_line1=$(lines "$snap_log"); floor_line1=$(lines "$floor_log")
+floor_peak=$(peak_kb "$floor_pid"); empty_peak=$(peak_kb "$empty_pid")
+# Out of the way of the press timings.
+kill "$floor_pid" "$empty_pid"
+
+echo "Pressing the camera button $presses times, each at a random moment..."
+driver presses "$(winpath "$run/snap")" "$(winpath "$run/imager/imager.log")" "$presses" \
+    "$(winpath "$work/presses.tsv")"
+
+echo "Timing the pieces of a press..."
+# The copy beside the original: the same drive and depth of path under Wine.
+cp "$settings_folder/SnapBench.INI" "$settings_folder/BenchCopy.INI"
+driver breakdown "$local_appdata\\SnapBench\\BenchCopy.INI" "$(winpath "$run/scratch")" "$title" \
+    "$(winpath "$run/imager/imager.log")" "$(winpath "$work/breakdown.tsv")"
+rm -f "$settings_folder/BenchCopy.INI"
+snap_peak=$(peak_kb "$snap_pid")
+kill -0 "$snap_pid" 2>/dev/null && kill -0 "$imager_pid" 2>/dev/null ||
+    echo "Snap or the imaging application ended during the run" >&2
+cleanup
+trap - EXIT
 
 cp build/release/bin/Snap.exe "$work/Snap-stripped.exe"
 i686-w64-mingw32-strip "$work/Snap-stripped.exe"
-size_built=$(( $(stat -c %s build/release/bin/Snap.exe) / 1024 ))
-size_stripped=$(( $(stat -c %s "$work/Snap-stripped.exe") / 1024 ))
+size_built=$(stat -c %s build/release/bin/Snap.exe)
+size_stripped=$(stat -c %s "$work/Snap-stripped.exe")
 
-met() { gawk -v v="$1" -v t="$2" 'BEGIN { print (v <= t) ? "met" : "missed" }'; }
+# ---------------------------------------------------------------------------
+# Figures (every filter reads its whole input: no SIGPIPE under pipefail)
+
+calc() { gawk "BEGIN { printf \"%.2f\", $1 }"; }
+# Nearest-rank percentile of a column of numbers (p = 100 is the maximum).
+percentile() { sort -g | gawk -v p="$1" '{ v[NR] = $1 } END { if (!NR) { print "-"; exit }
+    i = int(NR * p / 100); if (i < NR * p / 100) ++i; if (i < 1) i = 1; printf "%.2f", v[i] }'; }
+mean() { gawk '{ s += $1 } END { if (NR) printf "%.2f", s / NR; else print "-" }'; }
+count() { gawk 'END { print NR }'; }
+
+good_presses() { gawk -F'\t' 'NR > 1 && $6 == "" && $4 > 0 && $5 > 0' "$work/presses.tsv"; }
+d2d() { good_presses | gawk -F'\t' '{ printf "%.3f\n", $5 - $4 }'; }
+p2d() { good_presses | gawk -F'\t' '{ printf "%.3f\n", $5 - $3 }'; }
+measured=$(good_presses | count)
+odd=$(gawk -F'\t' 'NR > 1 && $6 != ""' "$work/presses.tsv" | count)
+d2d_p50=$(d2d | percentile 50); d2d_p99=$(d2d | percentile 99)
+d2d_max=$(d2d | percentile 100); d2d_mean=$(d2d | mean)
+d2d_first=$(d2d | gawk 'NR == 1 { printf "%.2f", $1 }')
+trigger_p50=$(good_presses | gawk -F'\t' '{ printf "%.3f\n", $3 - $2 }' | percentile 50)
+trigger_p99=$(good_presses | gawk -F'\t' '{ printf "%.3f\n", $3 - $2 }' | percentile 99)
+p2d_mean=$(p2d | mean); p2d_p99=$(p2d | percentile 99); p2d_max=$(p2d | percentile 100)
+bound_mean=$(calc "25 + $d2d_mean")
+bound_worst=$(calc "50 + $d2d_p99")
+deviation=$(calc "($p2d_mean - $bound_mean) * 100 / $bound_mean")
+
+# Poll intervals: consecutive library calls logged during the idle window.
+intervals() { # log first-line last-line
+    gawk -F'\t' -v a="$2" -v b="$3" 'FNR > a && FNR <= b { if (seen) printf "%.3f\n", $1 - prev; prev = $1; seen = 1 }' "$1"
+}
+snap_interval_mean=$(intervals "$snap_log" "$snap_line0" "$snap_line1" | mean)
+snap_interval_p99=$(intervals "$snap_log" "$snap_line0" "$snap_line1" | percentile 99)
+floor_interval_mean=$(intervals "$floor_log" "$floor_line0" "$floor_line1" | mean)
+floor_interval_p99=$(intervals "$floor_log" "$floor_line0" "$floor_line1" | percentile 99)
+with_interval=$(calc "$snap_interval_mean / 2 + $d2d_mean")
+
+hz=$(getconf CLK_TCK)
+elapsed=$(calc "$t1 - $t0")
+cpu() { calc "($2 - $1) * 100 / $hz / $elapsed"; }
+snap_cpu=$(cpu "$snap0" "$snap1"); floor_cpu=$(cpu "$floor0" "$floor1"); empty_cpu=$(cpu "$empty0" "$empty1")
+ratio=$(gawk -v a="$snap_cpu" -v b="$floor_cpu" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+
+met() { gawk -v ok="$1" 'BEGIN { print (ok == "-" ? "n/a" : ok ? "met" : "missed") }'; }
+d2d_met=$(met "$(gawk -v v="$d2d_p99" 'BEGIN { print v <= 10 }')")
+p2d_met=$(met "$(gawk -v d="$deviation" 'BEGIN { print (d < 0 ? -d : d) <= 10 }')")
+cpu_met=$(met "$( [ "$ratio" = - ] && echo - || gawk -v r="$ratio" 'BEGIN { print r <= 1.25 }')")
+size_met=$(met "$(gawk -v s="$size_stripped" 'BEGIN { print s <= 400 * 1024 }')")
+kb() { calc "$1 / 1024"; }
+
+median_of() { gawk -F'\t' -v w="$1" '$1 == w { printf "%.3f", $2 }' "$work/breakdown.tsv"; }
+library_press=$(median_of "fnKelvraTouch, taking a press (stand-in, logging)")
+post_logged=$(median_of "PostMessageA to the imaging application until logged")
+snap_part=$(calc "$d2d_p50 - ${library_press:-0} - ${post_logged:-0}")
+
 {
     echo "| Figure | Snap | Compared with | Target | |"
     echo "|---|---|---|---|---|"
-    echo "| Detection to delivery, p50 / p99 / max ($(wc -l <"$work/delivery.txt") presses) | $d2d_p50 / $d2d_p99 / $d2d_max ms | | p99 <= 10 ms | $(met "$d2d_p99" 10) |"
-    echo "| Poll interval, mean / p99 | $interval_mean / $interval_p99 ms | contract: 50 ms | | |"
-    echo "| Press to delivery, mean / worst (interval/2 + d2d, interval + d2d p99) | $press_mean / $press_p99 ms | bound 25 ms + d2d = $press_bound ms | mean within 10% | $(met "$press_mean" "$(gawk -v b="$press_bound" 'BEGIN{print b*1.1}')") |"
-    echo "| Idle CPU over $idle_seconds s (one core) | $snap_cpu % | floor $floor_cpu %, empty dialog $empty_cpu % (ratio $ratio) | <= 1.25 x floor | $( [ "$ratio" = n/a ] && echo n/a || met "$ratio" 1.25) |"
-    echo "| Peak memory | $(peak_kb "$snap_pid") KB | floor $(peak_kb "$floor_pid") KB, empty dialog $(peak_kb "$empty_pid") KB | | |"
-    echo "| i686 Snap.exe, built / stripped | $size_built KB / $size_stripped KB | | stripped <= 400 KB | $(met "$size_stripped" 400) |"
+    echo "| Detection to delivery, p50 / p99 / max ($measured presses) | $d2d_p50 / $d2d_p99 / $d2d_max ms | mean $d2d_mean ms | p99 <= 10 ms | $d2d_met |"
+    echo "| Physical press to delivery, mean / p99 / max ($measured presses) | $p2d_mean / $p2d_p99 / $p2d_max ms | polling bound: 25 ms + d2d mean = $bound_mean ms (deviation $deviation %); worst 50 ms + d2d p99 = $bound_worst ms | mean within 10 % of the bound | $p2d_met |"
+    echo "| Poll interval while idle, mean / p99 | $snap_interval_mean / $snap_interval_p99 ms | floor $floor_interval_mean / $floor_interval_p99 ms; contract 50 ms (half Snap's mean + d2d mean = $with_interval ms) | | |"
+    echo "| Idle CPU over $elapsed s, % of one core | $snap_cpu % | floor $floor_cpu %, empty dialog $empty_cpu %; Snap / floor = $ratio | <= 1.25 x floor | $cpu_met |"
+    echo "| Peak memory (VmHWM) | $snap_peak KB | floor $floor_peak KB, empty dialog $empty_peak KB | | |"
+    echo "| i686 Snap.exe, built / stripped | $(kb "$size_built") / $(kb "$size_stripped") KB | $size_built / $size_stripped bytes | stripped <= 400 KB | $size_met |"
+    echo
+    echo "Where detection to delivery goes (timed by BenchDriver under the same Wine; median / p99):"
+    echo
+    echo "| Piece | ms |"
+    echo "|---|---|"
+    gawk -F'\t' 'NR > 1 { printf "| %s | %.3f / %.3f |\n", $1, $2, $3 }' "$work/breakdown.tsv"
+    echo "| Writing the press trigger (BenchDriver: creation to close of the file) | $trigger_p50 / $trigger_p99 |"
+    echo "| First press after start (Snap writes the placement section for the first time): detection to delivery | $d2d_first |"
+    echo "| Detection to delivery p50 less the library's press call and the direct post: Snap's own part | $snap_part |"
+    [ "$odd" -eq 0 ] || echo "| Presses left out (not delivered, or an unexpected answer; see presses.tsv) | $odd |"
 } | tee "$work/results.md"
+
+if [ "$measured" -lt $((presses < 200 ? presses : 200)) ]; then
+    echo "Too few presses delivered ($measured of $presses): the figures above are incomplete." >&2
+    exit 1
+fi
