@@ -396,6 +396,16 @@ protected:
     }
     HWND Control(int id) const { return GetDlgItem(m_imager->Window(), id); }
 
+    // OK, without registering the test's copy at Windows start-up; true once
+    // the dialog is gone and Snap's window is back.
+    bool ConfirmSettings(HWND settings) const {
+        if (SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_GETCHECK, 0, 0))
+            SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_CLICK, 0, 0);
+        PostMessageA(settings, WM_COMMAND, IDOK, 0);
+        return WaitUntil([&] { return !IsWindow(settings); }) &&
+               WaitUntil([&] { return IsWindowVisible(m_snapWindow) != FALSE; });
+    }
+
     // Presses on the rings and starts moving, as a person starts a drag;
     // false when the dialog did not fold away.
     static bool StartFinderDrag(HWND settings) {
@@ -457,12 +467,7 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
 
     // "Button click" is step 0's kind already: OK stores the step.
     SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK), BM_CLICK, 0, 0);
-    if (SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_GETCHECK, 0, 0))
-        SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_CLICK, 0, 0);
-    PostMessageA(settings, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
-
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_snapWindow) != FALSE; }));
+    ASSERT_TRUE(ConfirmSettings(settings));
     Press();
     const std::vector<ImagerEvent> received = m_imager->WaitForMessages(1);
     ASSERT_EQ(1u, received.size());
@@ -470,10 +475,6 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
     EXPECT_EQ(0x0111u, received[0].Message());
     EXPECT_EQ(101u, received[0].WParam());
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
     const HWND settings = OpenSettings();
@@ -493,11 +494,7 @@ TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
     ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
     RunLinuxProgram("/usr/bin/xdotool mouseup 1");
     ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
-    if (SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_GETCHECK, 0, 0))
-        SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_CLICK, 0, 0);
-    PostMessageA(settings, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
-    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(m_snapWindow) != FALSE; }));
+    ASSERT_TRUE(ConfirmSettings(settings));
 
     // Where the click lands in the canvas, for the stored point at a size.
     POINT stored = release;
@@ -531,10 +528,6 @@ TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
     ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
     EXPECT_EQ(expectedAt(1000, 750), canvasDowns()[1].LParam());
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
     const HWND settings = OpenSettings();
