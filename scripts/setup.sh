@@ -10,6 +10,8 @@ packages=(
     binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     googletest
     wine wine64 xvfb xdotool imagemagick gawk
+    nsis
+    clang libclang-rt-14-dev llvm-14
 )
 
 missing=()
