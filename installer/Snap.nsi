@@ -48,6 +48,7 @@ RequestExecutionLevel user
 InstallDir "$LOCALAPPDATA\Programs\Snap"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 SetCompressor /SOLID lzma
+BrandingText "Snap ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
 
