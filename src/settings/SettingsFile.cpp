@@ -128,3 +128,17 @@ void WriteSettingSection(const char* section, const std::string& entries) {
     list += '\0';
     (void)WritePrivateProfileSectionA(section, list.c_str(), SettingsFilePath().c_str());
 }
+
+void RestoreSettingSection(const char* section, const std::string& entries) {
+    // A write puts the whole section in the platform's own form (line ends,
+    // duplicate keys, lines without "="): a file only looked at must keep
+    // every byte.
+    if (ReadSettingSection(section) == entries)
+        return;
+    if (entries.empty()) {
+        // It held nothing: no empty header is left behind.
+        (void)WritePrivateProfileStringA(section, nullptr, nullptr, SettingsFilePath().c_str());
+        return;
+    }
+    WriteSettingSection(section, entries);
+}

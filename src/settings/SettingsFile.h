@@ -42,3 +42,6 @@ std::string StepKey(const char* baseName, int stepIndex);
 // entries, each NUL-terminated, in file order. Any length.
 std::string ReadSettingSection(const char* section);
 void WriteSettingSection(const char* section, const std::string& entries);
+// Puts a section back as `entries` (what ReadSettingSection gave earlier),
+// writing nothing when it still holds exactly that.
+void RestoreSettingSection(const char* section, const std::string& entries);

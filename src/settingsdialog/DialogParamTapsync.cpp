@@ -160,9 +160,9 @@ void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
 
 void CDialogParamTapsync::OnCancel() {
     // Every section the dialog may have written goes back as it was.
-    WriteSettingSection(kSectionParam, ParamSnapshot);
-    WriteSettingSection(kSectionAction, ActionSnapshot);
-    WriteSettingSection(kSectionVideo, VideoSnapshot);
+    RestoreSettingSection(kSectionParam, ParamSnapshot);
+    RestoreSettingSection(kSectionAction, ActionSnapshot);
+    RestoreSettingSection(kSectionVideo, VideoSnapshot);
     EndDialog(IDCANCEL);
 }
 

@@ -105,6 +105,33 @@ TEST_F(SettingsAccess, WholeSectionsOfAnyLengthRoundTrip) {
     EXPECT_EQ(std::string(40, 'a'), ReadSettingString(kSectionAction, "Key0", ""));
 }
 
+TEST_F(SettingsAccess, RestoringAnUnchangedSectionLeavesEveryByte) {
+    // What a write would put in the platform's own form.
+    const std::string file = "[Action]\rType=3\rType=9\rno equals sign\r[Param]\rDelay=1\r";
+    WriteFile(file);
+    const std::string action = ReadSettingSection(kSectionAction);
+    const std::string param = ReadSettingSection(kSectionParam);
+    const std::string video = ReadSettingSection(kSectionVideo);
+    RestoreSettingSection(kSectionAction, action);
+    RestoreSettingSection(kSectionParam, param);
+    RestoreSettingSection(kSectionVideo, video); // absent, and stays so
+    EXPECT_EQ(file, FileText());
+}
+
+TEST_F(SettingsAccess, RestoringAChangedSectionPutsItBack) {
+    WriteFile("[Action]\r\nType=3\r\n[Param]\r\nDelay=1\r\n");
+    const std::string action = ReadSettingSection(kSectionAction);
+    const std::string video = ReadSettingSection(kSectionVideo);
+    WriteSettingInt(kSectionAction, "Type", 5);
+    WriteSettingString(kSectionVideo, "Pilote", "Camera");
+    RestoreSettingSection(kSectionAction, action);
+    RestoreSettingSection(kSectionVideo, video);
+    EXPECT_EQ(3, ReadSettingInt(kSectionAction, "Type", 0));
+    // A section that was not there is gone again, header and all.
+    EXPECT_EQ(std::string::npos, FileText().find("Video")) << FileText();
+    EXPECT_EQ(1, ReadSettingInt(kSectionParam, "Delay", 0));
+}
+
 TEST_F(SettingsAccess, AMissingSectionReadsEmpty) { EXPECT_EQ("", ReadSettingSection(kSectionParam)); }
 
 struct StepKeyCase {
