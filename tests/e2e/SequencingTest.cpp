@@ -1,189 +1,10 @@
 // The whole system end to end: the real Snap.exe, the stand-in camera button
 // library and the stand-in imaging application, each its own process.
-#include "resources/resource.h"
-#include "settings/StoredText.h"
-#include "support/ChildProcess.h"
-#include "support/EventLogs.h"
-#include "support/SnapInstall.h"
-
-#include <gtest/gtest.h>
+#include "EndToEnd.h"
 
 #include <algorithm>
-#include <functional>
-#include <memory>
-#include <sstream>
 
 namespace {
-
-constexpr DWORD kGenerousMs = 30000;
-constexpr unsigned kFirstStepMessage = 0x500; // step i posts message 0x500 + i
-
-std::string StoredTextEntry(const std::string& key, const std::string& value) {
-    std::string k = key, v = value;
-    EncodeStoredText(k);
-    EncodeStoredText(v);
-    return k + "=" + v + "\r\n";
-}
-
-// A settings file for a sequence of `steps` steps, each posting its own
-// message to the stand-in imaging application's main window.
-struct Configuration {
-    int steps = 1;
-    int delayMs = 350;
-    bool stepByStep = false;
-    bool returnToLive = false;
-    bool putInSysTray = false;
-
-    std::string Ini(const std::string& imagerTitle) const {
-        std::ostringstream param, action;
-        param << "[Param]\r\nDelay=" << delayMs << "\r\nStepByStep=" << stepByStep
-              << "\r\nPutInSysTray=" << putInSysTray << "\r\n"
-              // Far from the top left, where Wine's tray window grows with
-              // every icon it holds.
-              << StoredTextEntry("SoftPos", "1150;900");
-        action << "[Action]\r\nBTLive=" << returnToLive << "\r\n";
-        for (int i = 0; i < steps; ++i) {
-            const std::string suffix = i ? std::to_string(i) : "";
-            param << StoredTextEntry("Base" + suffix,
-                                     "800;600;KelvraImagerStandIn\t" + imagerTitle)
-                  // The "Capture" button: its command goes to the main window.
-                  << StoredTextEntry("Destination" + suffix, "80;35");
-            action << "Type" << suffix << "=3\r\nMessage" << suffix << "="
-                   << kFirstStepMessage + i << "\r\n";
-        }
-        return param.str() + action.str() + "[Video]\r\nPilote=USB 28 Camera\r\n";
-    }
-};
-
-// Runs a Linux program (xdotool) from inside Wine and waits for it.
-void RunLinuxProgram(const std::string& commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string text = commandLine;
-    ASSERT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    WaitForSingleObject(process.hProcess, kGenerousMs);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
-POINT CentreOf(const RECT& rect) { return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}; }
-
-void MovePointerTo(POINT point) {
-    RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + std::to_string(point.x) + " " +
-                    std::to_string(point.y));
-    // Wine learns the position from the motion events of the window under the
-    // pointer: input must not overtake them.
-    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
-    POINT cursor = {};
-    while (GetCursorPos(&cursor) && (cursor.x != point.x || cursor.y != point.y) &&
-           GetTickCount64() < deadline)
-        Sleep(10); // the position is only to be had by asking
-}
-
-void ClickAt(POINT point) {
-    MovePointerTo(point);
-    RunLinuxProgram("/usr/bin/xdotool click 1");
-}
-
-// Presses a push button as a person does: down, and up once it shows pushed.
-// Under Xvfb the very first press of a busy session is now and then lost
-// before it reaches Wine; like a person, press again when nothing happened.
-void ClickButton(HWND button, bool withCtrl = false) {
-    RECT rect = {};
-    GetWindowRect(button, &rect);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        MovePointerTo(CentreOf(rect));
-        if (withCtrl)
-            RunLinuxProgram("/usr/bin/xdotool keydown ctrl");
-        RunLinuxProgram("/usr/bin/xdotool mousedown 1");
-        const ULONGLONG deadline = GetTickCount64() + 10000;
-        bool pushed = false;
-        while (!(pushed = (SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0) &&
-               GetTickCount64() < deadline)
-            Sleep(10); // as above: asked, not told
-        if (!pushed) {
-            // Release away from the button, so a late press is no click.
-            RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + std::to_string(rect.right + 40) +
-                            " " + std::to_string(rect.bottom + 40));
-        }
-        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
-        if (withCtrl)
-            RunLinuxProgram("/usr/bin/xdotool keyup ctrl");
-        if (pushed)
-            return;
-    }
-    ADD_FAILURE() << "the button never showed the press";
-}
-
-class EndToEnd : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", m_control.Path().c_str());
-        m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title);
-        ASSERT_NE(nullptr, m_imager->Window());
-    }
-    void TearDown() override {
-        if (m_snapWindow)
-            PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
-        if (m_snap)
-            m_snap->WaitForExit(kGenerousMs);
-    }
-
-    void StartSnap(const Configuration& configuration) {
-        m_install = std::make_unique<SnapInstall>(CameraLibrary::StandIn,
-                                                  configuration.Ini(m_title));
-        m_snap = std::make_unique<ChildProcess>(m_install->ExePath(), m_install->Folder());
-        m_snapWindow = m_snap->WaitForWindow("Snap", kGenerousMs);
-        DWORD exitCode = 0;
-        ASSERT_NE(nullptr, m_snapWindow)
-            << (m_snap->WaitForExit(0, &exitCode) ? "Snap ended with " + std::to_string(exitCode)
-                                                  : std::string("Snap runs without its window"));
-    }
-
-    void CameraIni(const std::string& entries) {
-        WriteTextFile(m_control / "KelvraTouchSim.ini", "[Simulator]\r\n" + entries);
-    }
-    std::vector<CameraCall> CameraCalls() const {
-        return ReadCameraLog(m_control / "KelvraTouchSim.log");
-    }
-    // Presses the camera button `count` times at consecutive polls, and waits
-    // until the library has reported them all.
-    void Press(int count = 1) {
-        const size_t pressesBefore = PressCount();
-        WriteTextFile(m_control / "press", std::to_string(count));
-        WaitForRecords<CameraCall>(
-            m_control / "KelvraTouchSim.log", [this] { return CameraCalls(); },
-            [&](const auto&) { return PressCount() >= pressesBefore + count; });
-        ASSERT_EQ(pressesBefore + count, PressCount());
-    }
-    // Keeps the button pressed at every poll: the next run starts as soon as
-    // the one in progress has ended (presses during a timed run are ignored).
-    void PressUntilANewRunStarts() { CameraIni("IdleResult=0\r\n"); }
-    size_t PressCount() const {
-        size_t presses = 0;
-        for (const CameraCall& call : CameraCalls())
-            presses += call.result == 0;
-        return presses;
-    }
-
-    // Which steps the imaging application received, in order.
-    std::vector<int> StepsReceived(size_t atLeast) const {
-        std::vector<int> steps;
-        for (const ImagerEvent& event : m_imager->WaitForMessages(atLeast))
-            if (event.receiver == "main")
-                steps.push_back(static_cast<int>(event.Message() - kFirstStepMessage));
-        return steps;
-    }
-
-    TempDir m_control;
-    std::string m_title = UniqueName("Imaging Station ");
-    std::unique_ptr<StandInImager> m_imager;
-    std::unique_ptr<SnapInstall> m_install;
-    std::unique_ptr<ChildProcess> m_snap;
-    HWND m_snapWindow = nullptr;
-};
 
 TEST_F(EndToEnd, TimedRunPerformsStepsZeroToTwoAtTheDelayThenReturnsToLiveOnce) {
     Configuration configuration;
@@ -348,24 +169,10 @@ TEST_F(EndToEnd, PutInSysTrayHidesTheWindowAtTheFirstPoll) {
 
 namespace {
 
-int WindowHeight(HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return rect.bottom - rect.top;
-}
-
 std::string EditText(HWND edit) {
     char text[600] = "";
     SendMessageA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-// Waits for a condition that another process brings about.
-bool WaitUntil(const std::function<bool()>& condition) {
-    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
-    while (!condition() && GetTickCount64() < deadline)
-        Sleep(10); // another process's state: only to be had by asking
-    return condition();
 }
 
 // For the README: scripts/screenshots.sh names a folder, and the finder test
@@ -377,22 +184,15 @@ void Photograph(const char* name) {
     RunLinuxProgram(std::string("/usr/bin/import -window root ") + folder + "/" + name + ".png");
 }
 
-POINT CentreOfWindow(HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return CentreOf(rect);
-}
-
 class Finder : public EndToEnd {
 protected:
     // Opens the settings of a Snap without any configured step.
-    HWND OpenSettings() {
+    HWND OpenSettingsWithoutSteps() {
         Configuration configuration;
         configuration.steps = 0;
         configuration.stepByStep = true; // every press is a whole run of one step
         StartSnap(configuration);
-        PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_SETUP, 0);
-        return m_snap->WaitForWindow("Settings", kGenerousMs);
+        return OpenSettings();
     }
     HWND Control(int id) const { return GetDlgItem(m_imager->Window(), id); }
 
@@ -421,7 +221,7 @@ protected:
 };
 
 TEST_F(Finder, APressOutsideTheRingsChangesNothing) {
-    const HWND settings = OpenSettings();
+    const HWND settings = OpenSettingsWithoutSteps();
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
     RECT box = {};
@@ -437,7 +237,7 @@ TEST_F(Finder, APressOutsideTheRingsChangesNothing) {
 }
 
 TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
-    const HWND settings = OpenSettings();
+    const HWND settings = OpenSettingsWithoutSteps();
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
     const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
@@ -477,7 +277,7 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
 }
 
 TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
-    const HWND settings = OpenSettings();
+    const HWND settings = OpenSettingsWithoutSteps();
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
     SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
@@ -530,7 +330,7 @@ TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
 }
 
 TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
-    const HWND settings = OpenSettings();
+    const HWND settings = OpenSettingsWithoutSteps();
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
     ASSERT_TRUE(StartFinderDrag(settings));
