@@ -53,6 +53,11 @@ std::string PrepareSettingsFile(const std::string& exePath, const std::string& l
     // Seed from the template once; the user's own file is never overwritten.
     if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath))
         (void)CopyFileA(templatePath, userPath, TRUE);
+    // No folder or no copy (a file in the way, no rights, a full disk): the
+    // configuration is in the template, so work from it rather than from
+    // nothing.
+    if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath))
+        return templatePath;
     return userPath;
 }
 

@@ -48,9 +48,17 @@ TEST_F(SettingsFilePreparation, WithoutLocalAppDataTheTemplateIsTheSettingsFile)
     EXPECT_EQ(TemplatePath(), PrepareSettingsFile(ExePath(), ""));
 }
 
+TEST_F(SettingsFilePreparation, WhenTheFolderCannotBeMadeTheTemplateIsUsed) {
+    WriteTextFile(TemplatePath(), "[Param]\r\nDelay=350\r\n");
+    WriteTextFile(LocalFolder() + "\\Snap", "a file where the folder goes");
+    EXPECT_EQ(TemplatePath(), PrepareSettingsFile(ExePath(), LocalFolder()));
+    EXPECT_EQ("a file where the folder goes", ReadTextFile(LocalFolder() + "\\Snap"));
+}
+
 TEST_F(SettingsFilePreparation, TheExecutablesNameNamesFolderAndFile) {
     const std::string exe = ExeFolder() + "\\CameraDesk.exe";
-    EXPECT_EQ(LocalFolder() + "\\CameraDesk\\CameraDesk.INI", PrepareSettingsFile(exe, LocalFolder()));
+    EXPECT_EQ(LocalFolder() + "\\CameraDesk\\CameraDesk.INI",
+              PrepareSettingsFile(exe, LocalFolder()));
 }
 
 TEST(SettingsFilePath, ThisProcessUsesItsPerUserFile) {
