@@ -38,7 +38,7 @@
 //             stand-in camera library uses, so times compare across processes)
 //   receiver  "main" for the top-level window, else "<class>:<id>":
 //             "panel:200", "panel:210", "canvas:500", "button:101", ...
-//   event     the message number as "0x%04X", or "start" or "size"
+//   event     the message number as "0x%04X", or "start", "size" or "hang"
 //   wParam    "0x%08llX" of the low 32 bits; for "start" the full command
 //             line; for "size" the client width in decimal
 //   lParam    "0x%08llX" of the low 32 bits; "-" for "start"; for "size" the
@@ -57,6 +57,9 @@
 //                          window keeps its position, its client area takes
 //                          that size, and a "size" line follows
 //   WM_APP+0x101 (0x8101)  close: the window is destroyed, exit code 0
+//   WM_APP+0x102 (0x8102)  hang: a "hang" line is recorded, then the program
+//                          stops processing messages for wParam ms (0: until
+//                          it is ended), as a program stuck in a long job does
 //   WM_CLOSE works as usual. (WM_APP+1 is left alone: Snap uses it.)
 #include <windows.h>
 #include <commctrl.h>
@@ -76,6 +79,7 @@ constexpr const char* kCanvasClass = "ImagerCanvas";
 
 constexpr UINT kMsgResize = WM_APP + 0x100;
 constexpr UINT kMsgClose = WM_APP + 0x101;
+constexpr UINT kMsgHang = WM_APP + 0x102;
 
 // The layout is drawn for this client size and scaled from it.
 constexpr int kRefWidth = 800;
@@ -700,6 +704,10 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     case kMsgClose:
         DestroyWindow(window);
+        return 0;
+    case kMsgHang:
+        Record("main", "hang", "-", "-");
+        Sleep(wParam ? static_cast<DWORD>(wParam) : INFINITE); // the hang itself
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

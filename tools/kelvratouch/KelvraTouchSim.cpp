@@ -1,7 +1,8 @@
 // Stand-in for the camera vendor's KelvraTouch.dll: same file name, same
 // export, same contract, with presses scripted by whoever runs it. It answers
-// at once and records every call, so tests, the benchmark and the demo can
-// drive Snap without the camera and see what it asked.
+// at once (unless told to be slow) and records every call, so tests, the
+// benchmark and the demo can drive Snap without the camera and see what it
+// asked.
 //
 // Controls, all in one folder: %KELVRATOUCH_SIM_DIR% when set, else the
 // folder this DLL was loaded from.
@@ -11,6 +12,8 @@
 //                                     PressResult (answer to a press, 0)
 //                                     PressEveryMs (a press every N ms, 0 = off)
 //                                     Log (1 = record calls, the default)
+//                                     AnswerDelayMs (answer this much later, 0:
+//                                     a vendor library that is slow to answer)
 //   KelvraTouchSim.log    written: one line per call, tab-separated:
 //                         milliseconds (the performance counter's clock), result, source name
 // And the named event "KelvraTouchSim.Press" (auto-reset): set = one press.
@@ -104,6 +107,9 @@ extern "C" __declspec(dllexport) int __cdecl fnKelvraTouch(const char* videoSour
     const bool fromEvent = !fromFile && TakePressEvent();
     const bool fromSchedule = !fromFile && !fromEvent && ScheduledPressDue(everyMs, now);
     const int result = (fromFile || fromEvent || fromSchedule) ? pressResult : idleResult;
+    const UINT answerDelayMs = GetPrivateProfileIntA(kSection, "AnswerDelayMs", 0, ini.c_str());
+    if (answerDelayMs > 0)
+        Sleep(answerDelayMs); // the slowness being simulated
 
     if (GetPrivateProfileIntA(kSection, "Log", 1, ini.c_str()) != 0)
         Record(folder, now, result, videoSourceName);
