@@ -65,6 +65,10 @@ protected:
     // Starts a copy of Snap whose template (and so first settings file) is `ini`.
     void StartSnapWith(const std::string& ini) {
         m_install = std::make_unique<SnapInstall>(CameraLibrary::StandIn, ini);
+        LaunchSnap();
+    }
+    // Starts the copy already in m_install.
+    void LaunchSnap() {
         m_snap = std::make_unique<ChildProcess>(m_install->ExePath(), m_install->Folder());
         m_snapWindow = m_snap->WaitForWindow("Snap", kGenerousMs);
         DWORD exitCode = 0;

@@ -18,10 +18,7 @@ ChildProcess::ChildProcess(const std::string& exePath, const std::string& workin
 ChildProcess::~ChildProcess() {
     if (!Started())
         return;
-    if (Running()) {
-        TerminateProcess(m_process.hProcess, 99);
-        WaitForSingleObject(m_process.hProcess, 10000);
-    }
+    Terminate();
     CloseHandle(m_process.hThread);
     CloseHandle(m_process.hProcess);
 }
@@ -32,6 +29,13 @@ bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
     if (exitCode)
         GetExitCodeProcess(m_process.hProcess, exitCode);
     return true;
+}
+
+void ChildProcess::Terminate() {
+    if (Running()) {
+        TerminateProcess(m_process.hProcess, 99);
+        WaitForSingleObject(m_process.hProcess, 10000);
+    }
 }
 
 bool ChildProcess::Running() const {

@@ -20,6 +20,8 @@ public:
     // Waits for the end; true with the exit code when it ended in time.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
     bool Running() const;
+    // Ends it at once, as a crash or the task manager would.
+    void Terminate();
 
     // The process's visible top-level window with this caption (and class,
     // when given), waited for.

@@ -72,6 +72,8 @@ public:
     ~StandInImager();
 
     HWND Window() const { return m_window; }
+    // Ends it at once (a hung one would not close).
+    void Terminate() { m_process->Terminate(); }
     const std::string& LogPath() const { return m_log; }
     std::vector<ImagerEvent> Events() const { return ReadImagerLog(m_log); }
     // The messages received so far (not the start and size lines).

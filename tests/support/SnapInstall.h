@@ -31,3 +31,5 @@ std::string BuiltStandInLibrary();
 std::string BuiltLibraryWithoutExport();
 // A console program that records its command line (see its source).
 std::string BuiltCommandLineRecorder();
+// A windowed program that never becomes ready for input (see its source).
+std::string BuiltNeverIdleProgram();
