@@ -11,7 +11,9 @@
 
 namespace {
 
-bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsLeadByte(unsigned char byte) {
+    return IsDBCSLeadByte(byte) != FALSE;
+}
 
 std::string LocalAppDataFolder() {
     char folder[MAX_PATH] = "";
@@ -51,13 +53,13 @@ std::string PrepareSettingsFile(const std::string& exePath, const std::string& l
     (void)PathAddExtensionA(userPath, ".INI");
 
     // Seed from the template once; the user's own file is never overwritten.
-    if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath))
-        (void)CopyFileA(templatePath, userPath, TRUE);
-    // No folder or no copy (a file in the way, no rights, a full disk): the
-    // configuration is in the template, so work from it rather than from
-    // nothing.
-    if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath))
-        return templatePath;
+    if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath)) {
+        // No folder or no copy (a file in the way, no rights, a full disk):
+        // the configuration is in the template, so work from it rather than
+        // from nothing.
+        if (!CopyFileA(templatePath, userPath, TRUE) && !PathFileExistsA(userPath))
+            return templatePath;
+    }
     return userPath;
 }
 

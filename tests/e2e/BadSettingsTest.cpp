@@ -21,12 +21,12 @@ struct Sections {
 
 // Step 0 posts kFirstStepMessage to the stand-in; each press is a whole run.
 Sections Working(const std::string& title, const std::string& delay = "350",
-                 const std::string& stepByStep = "1") {
+                 const std::string& stepByStep = "1", const std::string& destination = "80;35") {
     Sections sections;
     sections.param = "Delay=" + delay + "\r\nStepByStep=" + stepByStep + "\r\nPutInSysTray=0\r\n" +
                      StoredTextEntry("SoftPos", "1150;900") +
                      StoredTextEntry("Base", "800;600;KelvraImagerStandIn\t" + title) +
-                     StoredTextEntry("Destination", "80;35");
+                     StoredTextEntry("Destination", destination);
     sections.action = "BTLive=0\r\nType=3\r\nMessage=" + std::to_string(kFirstStepMessage) + "\r\n";
     sections.video = "Pilote=USB 28 Camera\r\n";
     return sections;
@@ -105,12 +105,10 @@ std::string StoredTextNotBase21(const std::string& title) {
 }
 
 std::string ThousandsOfIndices(const std::string& title) {
-    Sections sections = Working(title);
     std::string path;
     for (int i = 0; i < 5000; ++i)
         path += "1;";
-    sections.param = ReplaceAll(sections.param, StoredTextEntry("Destination", "80;35"),
-                                StoredTextEntry("Destination", path + "80;35"));
+    Sections sections = Working(title, "350", "1", path + "80;35");
     // A second step whose indices overflow and go negative.
     sections.param += StoredTextEntry("Base1", "800;600;KelvraImagerStandIn\t" + title) +
                       StoredTextEntry("Destination1", "99999999999;-5;0;2147483648;80;35");
@@ -191,19 +189,7 @@ std::string FirstDifference(const std::string& expected, const std::string& actu
     return text.str();
 }
 
-class BadSettings : public EndToEnd, public ::testing::WithParamInterface<BrokenFile> {
-protected:
-    size_t StepZeroCount() const {
-        const std::vector<ImagerEvent> messages = m_imager->Messages();
-        return static_cast<size_t>(
-            std::count_if(messages.begin(), messages.end(), [](const auto& m) {
-                return m.IsMessage() && m.Message() == kFirstStepMessage;
-            }));
-    }
-    bool WaitForStepZero(size_t count, DWORD timeoutMs) const {
-        return WaitUntil([&] { return StepZeroCount() >= count; }, timeoutMs);
-    }
-};
+class BadSettings : public EndToEnd, public ::testing::WithParamInterface<BrokenFile> {};
 
 TEST_P(BadSettings, SnapStartsPollsRunsAndCancelLeavesTheFileAsItWas) {
     StartSnapWith(GetParam().make(m_title));
@@ -221,11 +207,10 @@ TEST_P(BadSettings, SnapStartsPollsRunsAndCancelLeavesTheFileAsItWas) {
     ASSERT_TRUE(WaitForPolls(2, 2 * kGenerousMs)) << "polling did not resume after a run";
     EXPECT_TRUE(SnapResponds());
     if (GetParam().stepZeroArrives) {
-        EXPECT_TRUE(WaitForStepZero(1, kGenerousMs));
+        EXPECT_TRUE(WaitForReceived(kFirstStepMessage, 1));
         // The next run starts once this one has ended: timed runs wait at
         // most 30 s between steps, whatever "Delay" says.
-        PressUntilANewRunStarts();
-        EXPECT_TRUE(WaitForStepZero(2, 2 * kGenerousMs)) << "no second run";
+        EXPECT_TRUE(NextRunArrives(kFirstStepMessage, 2 * kGenerousMs)) << "no second run";
     } else {
         Press();
         EXPECT_TRUE(WaitForPolls(2, 2 * kGenerousMs))

@@ -140,6 +140,25 @@ protected:
         return presses;
     }
 
+    // How often the imaging application has received `message` so far.
+    size_t Received(unsigned message) const {
+        size_t count = 0;
+        for (const ImagerEvent& event : m_imager->Messages())
+            count += event.Message() == message;
+        return count;
+    }
+    bool WaitForReceived(unsigned message, size_t count, DWORD timeoutMs = kGenerousMs) const {
+        return WaitUntil([&] { return Received(message) >= count; }, timeoutMs);
+    }
+    // Keeps pressing until a new run has posted `firstMessage` once more.
+    bool NextRunArrives(unsigned firstMessage, DWORD timeoutMs = kGenerousMs) {
+        const size_t before = Received(firstMessage);
+        PressUntilANewRunStarts();
+        const bool arrived = WaitForReceived(firstMessage, before + 1, timeoutMs);
+        CameraIni("IdleResult=1\r\n");
+        return arrived;
+    }
+
     // Which steps the imaging application received, in order.
     std::vector<int> StepsReceived(size_t atLeast) const {
         std::vector<int> steps;

@@ -13,23 +13,6 @@ constexpr unsigned kImagerClose = WM_APP + 0x101;
 
 class Faults : public EndToEnd {
 protected:
-    size_t Received(unsigned message) const {
-        const std::vector<ImagerEvent> messages = m_imager->Messages();
-        return static_cast<size_t>(
-            std::count_if(messages.begin(), messages.end(),
-                          [&](const auto& m) { return m.Message() == message; }));
-    }
-    bool WaitForReceived(unsigned message, size_t count, DWORD timeoutMs = kGenerousMs) const {
-        return WaitUntil([&] { return Received(message) >= count; }, timeoutMs);
-    }
-    // Keeps pressing until a new run has posted its first step once more.
-    bool NextRunArrives(unsigned firstMessage, DWORD timeoutMs = kGenerousMs) {
-        const size_t before = Received(firstMessage);
-        PressUntilANewRunStarts();
-        const bool arrived = WaitForReceived(firstMessage, before + 1, timeoutMs);
-        CameraIni("IdleResult=1\r\n");
-        return arrived;
-    }
     void ReplaceImager() {
         m_imager.reset(); // one window with the title at a time
         m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title);
@@ -56,7 +39,7 @@ TEST_P(OddCameraAnswers, AreNoPressesAndPollingGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, OddCameraAnswers,
-                         ::testing::Values("1", "3", "-2", "255", "2147483647", "-2147483648"));
+                         ::testing::Values("3", "-2", "255", "2147483647", "-2147483648"));
 
 TEST_F(Faults, ASlowCameraLibraryOnlySlowsPolling) {
     CameraIni("AnswerDelayMs=100\r\n");
