@@ -3,17 +3,34 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <vector>
+
 std::string ExecutablePath() {
-    char path[512] = "";
-    (void)GetModuleFileNameA(nullptr, path, sizeof path);
-    return path;
+    // The program may live deeper than MAX_PATH: grow until the name fits (a
+    // name that fills the buffer may have been cut).
+    for (DWORD size = MAX_PATH;; size *= 2) {
+        std::vector<char> path(size);
+        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        if (length < size || size >= (1u << 16))
+            return std::string(path.data(), length < size ? length : 0);
+    }
+}
+
+// The shell's path functions walk the text by characters (a double-byte
+// character may end in a backslash byte) and take paths of any length when
+// they are given a string rather than a MAX_PATH buffer.
+std::string FolderOf(const std::string& path) {
+    const char* name = PathFindFileNameA(path.c_str());
+    std::string folder = path.substr(0, static_cast<size_t>(name - path.c_str()));
+    if (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':')
+        folder.pop_back();
+    return folder;
 }
 
 std::string BaseNameOf(const std::string& path) {
-    char stripped[MAX_PATH] = "";
-    lstrcpynA(stripped, path.c_str(), MAX_PATH);
-    PathRemoveExtensionA(stripped);
-    return PathFindFileNameA(stripped);
+    std::string stripped = path;
+    PathRemoveExtensionA(&stripped[0]);
+    return PathFindFileNameA(stripped.c_str());
 }
 
 std::string ApplicationName() { return BaseNameOf(ExecutablePath()); }

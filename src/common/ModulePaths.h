@@ -1,9 +1,14 @@
 #pragma once
-// Where the program runs from and the name it goes by.
+// Where the program runs from and the name it goes by. Paths are of any
+// length: the program may be installed deeper than MAX_PATH.
 #include <string>
 
 // The running executable's full path.
 std::string ExecutablePath();
+
+// The folder part of a path, without its last separator: "C:\\Apps\\Snap.exe"
+// gives "C:\\Apps"; a bare file name gives "".
+std::string FolderOf(const std::string& path);
 
 // A file name without folder and extension: "C:\\Apps\\Snap.exe" gives "Snap".
 std::string BaseNameOf(const std::string& path);

@@ -34,32 +34,48 @@ std::string ReadGrowing(DWORD initialSize, DWORD truncatedMargin, Reader read) {
     }
 }
 
+// folder + "\\" + name, as PathAppendA would make it, for paths of any length.
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || folder.back() == '\\')
+        return folder + name;
+    return folder + "\\" + name;
+}
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 } // namespace
 
 std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData) {
     const std::string baseName = BaseNameOf(exePath);
-    char templatePath[MAX_PATH] = "";
-    lstrcpynA(templatePath, exePath.c_str(), MAX_PATH);
-    (void)PathRenameExtensionA(templatePath, ".INI");
+    const char* extension = PathFindExtensionA(exePath.c_str());
+    const std::string templatePath =
+        exePath.substr(0, static_cast<size_t>(extension - exePath.c_str())) + ".INI";
 
     if (localAppData.empty())
         return templatePath;
 
-    char userPath[MAX_PATH] = "";
-    lstrcpynA(userPath, localAppData.c_str(), MAX_PATH);
-    (void)PathAppendA(userPath, baseName.c_str());
-    (void)CreateDirectoryA(userPath, nullptr); // an existing folder is fine
-    (void)PathAppendA(userPath, baseName.c_str());
-    (void)PathAddExtensionA(userPath, ".INI");
+    const std::string folder = JoinPath(localAppData, baseName);
+    (void)CreateDirectoryA(folder.c_str(), nullptr); // an existing folder is fine
+    if (!IsFolder(folder)) {
+        // No folder of ours can exist there (a file in its way, no rights): a
+        // path that can never be written would lose every setting, so work
+        // from the template.
+        return templatePath;
+    }
+    std::string userPath = JoinPath(folder, baseName);
+    if (*PathFindExtensionA(userPath.c_str()) == '\0') // a name with a dot keeps its own
+        userPath += ".INI";
 
     // Seed from the template once; the user's own file is never overwritten.
-    if (!PathFileExistsA(userPath) && PathFileExistsA(templatePath)) {
-        // No folder or no copy (a file in the way, no rights, a full disk):
-        // the configuration is in the template, so work from it rather than
-        // from nothing.
-        if (!CopyFileA(templatePath, userPath, TRUE) && !PathFileExistsA(userPath))
-            return templatePath;
-    }
+    // A copy that fails (a full disk, the template locked) leaves the per-user
+    // path in use all the same: its reads give the defaults and the first
+    // write makes it, whereas the template's folder belongs to the installer,
+    // which replaces or removes what is written there.
+    if (!PathFileExistsA(userPath.c_str()) && PathFileExistsA(templatePath.c_str()))
+        (void)CopyFileA(templatePath.c_str(), userPath.c_str(), TRUE);
     return userPath;
 }
 

@@ -55,10 +55,37 @@ TEST_F(SettingsFilePreparation, WhenTheFolderCannotBeMadeTheTemplateIsUsed) {
     EXPECT_EQ("a file where the folder goes", ReadTextFile(LocalFolder() + "\\Snap"));
 }
 
+TEST_F(SettingsFilePreparation, AFailedCopyKeepsThePerUserPath) {
+    // The template held open without sharing, as a scanner might: the copy
+    // fails. Writing into the install folder would lose the settings at the
+    // next upgrade, so the per-user file stays the settings file.
+    WriteTextFile(TemplatePath(), "[Param]\r\nDelay=350\r\n");
+    HANDLE locked = CreateFileA(TemplatePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locked);
+    const std::string path = PrepareSettingsFile(ExePath(), LocalFolder());
+    CloseHandle(locked);
+    EXPECT_EQ(UserPath(), path);
+    EXPECT_FALSE(FileExists(UserPath()));
+    EXPECT_EQ("[Param]\r\nDelay=350\r\n", ReadTextFile(TemplatePath()));
+}
+
 TEST_F(SettingsFilePreparation, TheExecutablesNameNamesFolderAndFile) {
     const std::string exe = ExeFolder() + "\\CameraDesk.exe";
     EXPECT_EQ(LocalFolder() + "\\CameraDesk\\CameraDesk.INI",
               PrepareSettingsFile(exe, LocalFolder()));
+}
+
+TEST_F(SettingsFilePreparation, AProgramDeeperThanMaxPathKeepsItsWholeName) {
+    // The folders need not exist: only the names are taken from the path.
+    std::string deepFolder = "C:\\Clinic";
+    while (deepFolder.size() < 300)
+        deepFolder += "\\Imaging workstation tools";
+    const std::string exe = deepFolder + "\\CameraDesk.exe";
+    ASSERT_GT(exe.size(), static_cast<size_t>(MAX_PATH));
+    EXPECT_EQ(LocalFolder() + "\\CameraDesk\\CameraDesk.INI",
+              PrepareSettingsFile(exe, LocalFolder()));
+    EXPECT_EQ(deepFolder + "\\CameraDesk.INI", PrepareSettingsFile(exe, ""));
 }
 
 TEST(SettingsFilePath, ThisProcessUsesItsPerUserFile) {
