@@ -19,19 +19,6 @@ constexpr int kButtonOverhang = 5;
 bool LittleIcon() { return ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0; }
 int ClientSize() { return LittleIcon() ? kLittleClientSize : kNormalClientSize; }
 
-// Whether a section list ("key=value" entries, NUL-terminated) holds exactly
-// this entry. Keys are written by this program, always with the same case.
-bool ContainsEntry(const std::string& entries, const std::string& entry) {
-    for (size_t at = 0; at < entries.size();) {
-        const size_t end = entries.find('\0', at);
-        const size_t length = (end == std::string::npos ? entries.size() : end) - at;
-        if (entries.compare(at, length, entry) == 0)
-            return true;
-        at += length + 1;
-    }
-    return false;
-}
-
 // The shell sends this when the taskbar is (re)created, for instance after
 // Explorer restarted: the icon must then be added again.
 const UINT kTaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
@@ -241,11 +228,12 @@ void CTapsyncDlg::SaveWindowPlacement() {
         {"rcNormalPosition.right", placement.rcNormalPosition.right},
     };
     // Every step saves the placement, and a write costs three times a read:
-    // only what changed is written, in the same order, so the file ends the same.
+    // only what a reader would see changed is written, in the same order, so
+    // the file ends the same.
     const std::string stored = ReadSettingSection(kSectionPlacement);
     for (const auto& field : fields) {
-        const std::string entry = std::string(field.key) + "=" + std::to_string(field.value);
-        if (!ContainsEntry(stored, entry))
+        std::string value;
+        if (!FindSectionValue(stored, field.key, &value) || value != std::to_string(field.value))
             WriteSettingInt(kSectionPlacement, field.key, field.value);
     }
 }

@@ -152,6 +152,29 @@ void WriteSettingSection(const char* section, const std::string& entries) {
     (void)WritePrivateProfileSectionA(section, list.c_str(), SettingsFilePath().c_str());
 }
 
+bool FindSectionValue(const std::string& entries, const char* key, std::string* value) {
+    auto trimmed = [](const std::string& text) {
+        const size_t first = text.find_first_not_of(" \t");
+        const size_t last = text.find_last_not_of(" \t");
+        return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    };
+    for (size_t at = 0; at < entries.size();) {
+        size_t end = entries.find('\0', at);
+        if (end == std::string::npos)
+            end = entries.size();
+        const std::string entry = entries.substr(at, end - at);
+        at = end + 1;
+        const size_t equals = entry.find('=');
+        if (equals == std::string::npos)
+            continue;
+        if (lstrcmpiA(trimmed(entry.substr(0, equals)).c_str(), key) == 0) {
+            *value = trimmed(entry.substr(equals + 1));
+            return true;
+        }
+    }
+    return false;
+}
+
 void RestoreSettingSection(const char* section, const std::string& entries) {
     // A write puts the whole section in the platform's own form (line ends,
     // duplicate keys, lines without "="): a file only looked at must keep

@@ -42,6 +42,10 @@ std::string StepKey(const char* baseName, int stepIndex);
 // entries, each NUL-terminated, in file order. Any length.
 std::string ReadSettingSection(const char* section);
 void WriteSettingSection(const char* section, const std::string& entries);
+// The value a profile read of `key` gives from a section list as
+// ReadSettingSection returns it: keys match without regard to case and the
+// first of duplicates counts. False when the key is not there.
+bool FindSectionValue(const std::string& entries, const char* key, std::string* value);
 // Puts a section back as `entries` (what ReadSettingSection gave earlier),
 // writing nothing when it still holds exactly that.
 void RestoreSettingSection(const char* section, const std::string& entries);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 using Step = CScriptedMainWindow::Step;
@@ -313,6 +315,39 @@ TEST_F(MainWindowTest, SavingThePlacementAgainWritesWhatChanged) {
     EXPECT_EQ(321, leftAfterMove);
     EXPECT_EQ(44, ReadSettingInt("WPlace", "length", 0));
 }
+
+// The profile functions match keys without regard to case and read the first
+// of duplicates: that is what a saved placement must leave readable.
+struct StaleKeyCase {
+    const char* name;
+    const char* lines; // before the key as this program writes it; %d is the true value
+};
+
+class StalePlacementKey : public MainWindowTest,
+                          public ::testing::WithParamInterface<StaleKeyCase> {};
+
+TEST_P(StalePlacementKey, IsOverwrittenWhereTheReadersLook) {
+    int left = 0;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        left = WindowRect(w.Window()).left;
+        char lines[200];
+        std::snprintf(lines, sizeof lines, GetParam().lines, left);
+        WriteSettings(std::string("[WPlace]\r\n") + lines);
+        w.SaveWindowPlacement();
+        End(w);
+    }});
+    window.DoModal();
+    EXPECT_EQ(left, ReadSettingInt("WPlace", "rcNormalPosition.left", -1));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Placement, StalePlacementKey,
+    ::testing::Values(
+        StaleKeyCase{"DuplicatedKey",
+                     "rcNormalPosition.left=999\r\nrcNormalPosition.left=%d\r\n"},
+        StaleKeyCase{"KeyInOtherCaseFirst",
+                     "RCNORMALPOSITION.LEFT=999\r\nrcNormalPosition.left=%d\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct SetupCase {
     const char* name;
