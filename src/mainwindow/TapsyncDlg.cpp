@@ -144,7 +144,9 @@ void CTapsyncDlg::AddTrayIcon() {
     (void)g_shellNotifyIcon(NIM_SETVERSION, &data);
 
     data = TrayIconData(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    data.uCallbackMessage = WM_TRAYICON;
+    // Added again after an Explorer restart, the icon keeps the callback in
+    // force: while the settings are open, its clicks stay ignored.
+    data.uCallbackMessage = m_trayCallback;
     data.hIcon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
                                                MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
@@ -154,6 +156,7 @@ void CTapsyncDlg::AddTrayIcon() {
 }
 
 void CTapsyncDlg::SetTrayCallback(UINT message) {
+    m_trayCallback = message;
     NOTIFYICONDATAA data = TrayIconData(m_hWnd, NIF_MESSAGE);
     data.uCallbackMessage = message;
     (void)g_shellNotifyIcon(NIM_MODIFY, &data);

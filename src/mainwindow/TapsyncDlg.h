@@ -5,6 +5,7 @@
 #include "dialoglayer/Dialog.h"
 #include "dialoglayer/Handles.h"
 #include "dialoglayer/MessageTable.h"
+#include "TrayIcon.h"
 #include "engine/CameraButtonLibrary.h"
 
 // Timer ids of the main window.
@@ -80,6 +81,8 @@ private:
     // "StepByStep" becomes meanwhile, so a run can always finish.
     bool m_runIsStepByStep = false;
     bool m_returningToLive = false;
+    // The notification-area icon's callback message now in force.
+    UINT m_trayCallback = WM_TRAYICON;
     UniqueModule m_hCameraLibrary;
     CameraButtonProc m_pfnCameraButton;
     // The button's bitmap, replaced when "LittleIcon" changes.

@@ -221,6 +221,29 @@ TEST_F(MainWindowTest, TheShellRestartingAddsTheIconAgain) {
     EXPECT_EQ(2, adds);
 }
 
+TEST_F(MainWindowTest, TheIconAddedAgainWhileTheSettingsAreOpenKeepsTheirCallback) {
+    // A menu opened over the settings could open a second one, or end the
+    // window under it: while they are open, clicks on the icon are ignored.
+    UINT callbackOfTheNewIcon = 0;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        WhileLoopsRun([&] {
+            HWND settings = FindWindowA(nullptr, "Settings");
+            if (!settings || !IsWindowVisible(settings))
+                return false;
+            SendMessageA(w.Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+            for (const TrayCall& call : TrayCalls())
+                if (call.operation == NIM_ADD)
+                    callbackOfTheNewIcon = call.callback;
+            SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
+            return true;
+        });
+        w.OnSetup();
+        End(w);
+    }});
+    window.DoModal();
+    EXPECT_EQ(0x802Au, callbackOfTheNewIcon);
+}
+
 TEST_F(MainWindowTest, PollingStartsWithTheFirstTickOfThePollTimer) {
     CScriptedMainWindow window({[](CScriptedMainWindow& w) { EndAtNextPollTick(w); }});
     window.DoModal();
