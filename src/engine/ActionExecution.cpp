@@ -15,7 +15,7 @@ namespace {
 // A launched program gets this long to become ready for input; the program
 // must not hang on a launch that never settles.
 constexpr DWORD kLaunchWaitMs = 30000;
-constexpr int kMaxDelayMs = 30000;
+constexpr int kMaxWaitMs = 30000;
 constexpr UINT kMouseClickPauseMs = 50;
 constexpr LPARAM kJoystickPosition = 0x000A000A; // x = 10, y = 10
 
@@ -136,9 +136,14 @@ bool BeepsWanted(bool beep) { return beep && ReadSettingInt(kSectionParam, "NoBe
 
 } // namespace
 
-int ReadDelayMs() {
+int ReadStepIntervalMs() {
     const int delay = ReadSettingInt(kSectionParam, "Delay", kDefaultDelayMs);
-    return delay < 0 ? 0 : delay > kMaxDelayMs ? kMaxDelayMs : delay;
+    return delay < 0 ? 0 : delay;
+}
+
+int ReadDelayMs() {
+    const int delay = ReadStepIntervalMs();
+    return delay > kMaxWaitMs ? kMaxWaitMs : delay;
 }
 
 void CTapsyncDlg::PerformStep(bool beep, int index) {

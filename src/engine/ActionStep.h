@@ -35,7 +35,9 @@ inline bool IsKnownStepType(int type) {
            type <= static_cast<int>(ActionType::ExternalLauncher);
 }
 
-// "Delay" in milliseconds, for the step timer and the wait before a return to
-// live: a negative value counts as 0, and the wait is bounded (30 s) so that
-// neither a run nor the user-interface thread is held for days.
+// "Delay" in milliseconds as the interval of the step timer: a negative value
+// counts as 0. A timer holds nothing, so any length is kept.
+int ReadStepIntervalMs();
+// "Delay" as the wait before a return to live, which holds the user-interface
+// thread: bounded (30 s) so that the program never stops answering for long.
 int ReadDelayMs();

@@ -72,7 +72,7 @@ void CTapsyncDlg::StartRun() {
     m_runIsStepByStep = StepByStepSetting();
     PerformStep(true, 0);
     if (!m_runIsStepByStep) {
-        m_stepTimerId = SetTimer(m_hWnd, StepTimerId, static_cast<UINT>(ReadDelayMs()), nullptr);
+        m_stepTimerId = SetTimer(m_hWnd, StepTimerId, static_cast<UINT>(ReadStepIntervalMs()), nullptr);
     } else if (m_sequenceRunning && !NextStepExists(m_stepIndex)) {
         EndRun();
         if (ReturnToLiveWanted())

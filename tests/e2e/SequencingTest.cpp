@@ -37,6 +37,19 @@ TEST_F(EndToEnd, TimedRunPerformsAllTenStepsThenEndsAtTheTenthTick) {
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0}), StepsReceived(11));
 }
 
+TEST_F(EndToEnd, ATimedRunKeepsADelayLongerThanTheBoundOfTheWaitBeforeLive) {
+    // The wait before a return to live holds the interface and is bounded to
+    // 30 s; the step timer holds nothing and keeps the whole "Delay".
+    Configuration configuration;
+    configuration.steps = 2;
+    configuration.delayMs = 32000;
+    StartSnap(configuration);
+    Press();
+    const std::vector<ImagerEvent> received = m_imager->WaitForMessages(2, 60000);
+    ASSERT_EQ((std::vector<int>{0, 1}), StepsReceived(2));
+    EXPECT_GE(received[1].timeMs - received[0].timeMs, 31500.0);
+}
+
 class StepByStep : public EndToEnd, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StepByStep, EachPressPerformsOneStepAndTheNextPressAfterTheLastStartsAgain) {
