@@ -1,4 +1,5 @@
 #include "TapsyncApp.h"
+#include "common/LibrarySearch.h"
 
 #include <windows.h>
 
@@ -9,7 +10,7 @@ CTapsyncApp theApp;
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The library search never includes the current directory for anything
     // the program loads later on (the camera library has its own safe loader).
-    (void)SetDllDirectoryA("");
+    KeepCurrentDirectoryOutOfLibrarySearch();
     theApp.InitInstance();
     return 0;
 }

@@ -1,6 +1,7 @@
 // Performing one step of the sequence on the external application.
 #include "ActionStep.h"
 #include "Feedback.h"
+#include "common/LibrarySearch.h"
 #include "common/PlatformLayout.h"
 #include "mainwindow/TapsyncDlg.h"
 #include "settings/SettingsFile.h"
@@ -64,8 +65,13 @@ void Launch(int stepIndex) {
     startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    BOOL started = FALSE;
+    {
+        CChildLibrarySearch normalSearch;
+        started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &process);
+    }
+    if (started) {
         // Wait until it is ready for input, but not longer than the bound, and
         // not at all for a program without a message queue (WaitForInputIdle
         // fails at once) or one that has already ended.

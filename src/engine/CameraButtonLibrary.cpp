@@ -1,29 +1,95 @@
 #include "CameraButtonLibrary.h"
 
-#include <shlwapi.h>
+#include "common/ModulePaths.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
-HMODULE LoadFromFolder(const char* folder) {
-    char path[MAX_PATH] = "";
-    lstrcpynA(path, folder, MAX_PATH);
-    if (!PathAppendA(path, kCameraLibraryName))
+// A folder named by the platform: grows until the answer fits.
+template <typename Query>
+std::string PlatformFolder(Query query) {
+    std::vector<char> folder(MAX_PATH);
+    for (;;) {
+        const UINT length = query(folder.data(), static_cast<UINT>(folder.size()));
+        if (length == 0)
+            return std::string();
+        if (length < folder.size())
+            return std::string(folder.data(), length);
+        folder.resize(length + 1);
+    }
+}
+
+// Only a full path names one place whatever the current directory is: a drive
+// and a backslash, or a network share.
+bool IsFullPath(const std::string& path) {
+    const bool drive = path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+    const bool share = path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+    return drive || share;
+}
+
+// The folders of %PATH% that are full paths, in order.
+std::vector<std::string> PathFolders() {
+    std::vector<std::string> folders;
+    const DWORD size = GetEnvironmentVariableA("PATH", nullptr, 0);
+    if (size == 0)
+        return folders;
+    std::vector<char> value(size);
+    const DWORD length = GetEnvironmentVariableA("PATH", value.data(), size);
+    if (length == 0 || length >= size)
+        return folders;
+    const std::string path(value.data(), length);
+    for (size_t at = 0; at <= path.size();) {
+        size_t end = path.find(';', at);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string folder = path.substr(at, end - at);
+        at = end + 1;
+        if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+            folder = folder.substr(1, folder.size() - 2);
+        if (IsFullPath(folder))
+            folders.push_back(folder);
+    }
+    return folders;
+}
+
+// The platform's standard search order for a library, without the current
+// directory and without %PATH% entries that would resolve against it.
+std::vector<std::string> SearchFolders() {
+    std::vector<std::string> folders;
+    folders.push_back(FolderOf(ExecutablePath()));
+    folders.push_back(PlatformFolder(GetSystemDirectoryA));
+    const std::string windows = PlatformFolder(GetWindowsDirectoryA);
+    if (!windows.empty())
+        folders.push_back(windows + "\\System"); // the 16-bit system folder
+    folders.push_back(windows);
+    for (std::string& folder : PathFolders())
+        folders.push_back(std::move(folder));
+    return folders;
+}
+
+HMODULE LoadFromFolder(std::string folder) {
+    if (folder.empty())
         return nullptr;
-    // The library's own dependencies are looked up beside it too.
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    const std::string path = folder + kCameraLibraryName;
+    // The library's own dependencies are looked up beside it too. The wide
+    // call takes a folder deeper than MAX_PATH, where the program may live.
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0)
+        return nullptr;
+    std::vector<wchar_t> widePath(static_cast<size_t>(wideLength));
+    (void)MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath.data(), wideLength);
+    return LoadLibraryExW(widePath.data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 } // namespace
 
 HMODULE LoadCameraButtonLibrary() {
-    char folder[MAX_PATH] = "";
-    const DWORD length = GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH && PathRemoveFileSpecA(folder)) {
+    for (const std::string& folder : SearchFolders())
         if (HMODULE module = LoadFromFolder(folder))
             return module;
-    }
-    const UINT systemLength = GetSystemDirectoryA(folder, MAX_PATH);
-    if (systemLength > 0 && systemLength < MAX_PATH)
-        return LoadFromFolder(folder);
     return nullptr;
 }

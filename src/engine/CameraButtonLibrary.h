@@ -21,7 +21,9 @@ inline bool IsCameraButtonPress(int result) {
     return result == kCameraButtonPressed || result == kCameraButtonPressedToo;
 }
 
-// Loads the library from the executable's own folder, or else from the
-// system folder. Never from the current directory: a DLL planted there would
-// run inside the program.
+// Loads the library from the first folder of the platform's standard search
+// order that holds it: the executable's own folder, the system folder, the
+// 16-bit system folder, the Windows folder, the folders of %PATH%. Never from
+// the current directory, nor from a relative %PATH% entry that resolves
+// against it: a DLL planted there would run inside the program.
 HMODULE LoadCameraButtonLibrary();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 constexpr DWORD kGenerousMs = 30000;
@@ -15,10 +17,36 @@ int PlacementLength(const SnapInstall& snap) {
         GetPrivateProfileIntA("WPlace", "length", 0, snap.SettingsPath().c_str()));
 }
 
+// Puts a folder in front of %PATH% for the life of the object.
+class PathInFront {
+public:
+    explicit PathInFront(const std::string& folder) {
+        char old[32768] = "";
+        const DWORD length = GetEnvironmentVariableA("PATH", old, sizeof old);
+        m_old.assign(old, length < sizeof old ? length : 0);
+        SetEnvironmentVariableA("PATH", (folder + ";" + m_old).c_str());
+    }
+    ~PathInFront() { SetEnvironmentVariableA("PATH", m_old.c_str()); }
+
+private:
+    std::string m_old;
+};
+
+bool WaitForFile(const std::string& path) {
+    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
+    while (!FileExists(path)) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 struct MissingLibraryCase {
     const char* name;
     CameraLibrary besideExe;
     bool standInInWorkingFolder;
+    const char* pathEntry; // put in front of %PATH%, when given
 };
 
 class StartUpWithoutCameraButton : public ::testing::TestWithParam<MissingLibraryCase> {};
@@ -29,6 +57,9 @@ TEST_P(StartUpWithoutCameraButton, PreparesSettingsThenEndsByItselfWithoutSaving
     if (GetParam().standInInWorkingFolder)
         CopyFileA(BuiltStandInLibrary().c_str(), (workingFolder / "KelvraTouch.dll").c_str(), FALSE);
 
+    std::unique_ptr<PathInFront> path;
+    if (GetParam().pathEntry)
+        path = std::make_unique<PathInFront>(GetParam().pathEntry);
     ChildProcess process(snap.ExePath(), workingFolder.Path());
     ASSERT_TRUE(process.Started());
     DWORD exitCode = 1;
@@ -42,9 +73,13 @@ TEST_P(StartUpWithoutCameraButton, PreparesSettingsThenEndsByItselfWithoutSaving
 
 INSTANTIATE_TEST_SUITE_P(
     Library, StartUpWithoutCameraButton,
-    ::testing::Values(MissingLibraryCase{"Absent", CameraLibrary::None, false},
-                      MissingLibraryCase{"WithoutItsExport", CameraLibrary::WithoutExport, false},
-                      MissingLibraryCase{"OnlyInTheWorkingFolder", CameraLibrary::None, true}),
+    ::testing::Values(
+        MissingLibraryCase{"Absent", CameraLibrary::None, false, nullptr},
+        MissingLibraryCase{"WithoutItsExport", CameraLibrary::WithoutExport, false, nullptr},
+        MissingLibraryCase{"OnlyInTheWorkingFolder", CameraLibrary::None, true, nullptr},
+        // A relative entry resolves against the working folder: not searched.
+        MissingLibraryCase{"OnlyInTheWorkingFolderNamedRelativelyOnThePath", CameraLibrary::None,
+                           true, "."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct CloseCase {
@@ -76,6 +111,22 @@ INSTANTIATE_TEST_SUITE_P(Command, StartUpWithCameraButton,
                          ::testing::Values(CloseCase{"Cancel", IDCANCEL},
                                            CloseCase{"TrayMenuClose", ID_TRAY_CLOSE}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StartUp, TheCameraLibraryIsFoundInAFolderOnThePath) {
+    // Where the platform itself would find a vendor library installed there.
+    SnapInstall snap(CameraLibrary::None, kTemplate);
+    TempDir libraryFolder, workingFolder;
+    ASSERT_TRUE(CopyFileA(BuiltStandInLibrary().c_str(),
+                          (libraryFolder / "KelvraTouch.dll").c_str(), FALSE));
+    PathInFront path(libraryFolder.Path());
+    ChildProcess process(snap.ExePath(), workingFolder.Path());
+    const HWND window = process.WaitForWindow("Snap", kGenerousMs);
+    ASSERT_NE(nullptr, window) << "Snap ended: the library was not found";
+    // The library logs its calls beside itself: Snap polls it.
+    EXPECT_TRUE(WaitForFile(libraryFolder / "KelvraTouchSim.log"));
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(process.WaitForExit(kGenerousMs));
+}
 
 TEST(StartUp, WithoutATemplateTheSettingsFileIsMadeAtTheFirstWrite) {
     SnapInstall snap(CameraLibrary::StandIn);
