@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The demo: Snap drives the stand-in imaging application when the (stand-in)
 # camera button is pressed. Installs what is missing, builds, runs both
-# programs under Wine on the default configuration (src/resources/Snap.INI),
+# programs under Wine on the demo's own configuration (tools/demo/Snap.INI),
 # presses the button three times, prints what the imaging application
 # received, saves a screenshot and ends by itself. Uses the caller's display
 # when there is one, Xvfb otherwise.
@@ -17,7 +17,9 @@ demo="$root/build/demo"
 rm -rf "$demo"
 mkdir -p "$demo"
 cp build/test/bin/Snap.exe build/test/bin/KelvraTouch.dll build/test/bin/StandInImager.exe "$demo/"
-cp src/resources/Snap.INI "$demo/Snap.INI" # the template that seeds the user's settings
+# The demo's settings, aimed at the stand-in imaging application, in the place
+# of the shipped template (which names no target): they seed the user's file.
+cp tools/demo/Snap.INI "$demo/Snap.INI"
 
 export WINE_SESSION_USE_DISPLAY=1
 . scripts/wine-session.sh

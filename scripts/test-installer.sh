@@ -117,6 +117,16 @@ for file in Snap.exe Snap.INI Uninstall.exe; do
     check "$file is in $install_win" test -f "$install_dir/$file"
 done
 check "the stand-in camera library is not installed" absent "$install_dir/KelvraTouch.dll"
+# A real workstation starts from general options only: a step aimed at the
+# stand-in imaging application would warn at the first "Setup" and do nothing.
+# Targets are stored-text keys, so any key but the general options is one.
+general_options_only() {
+    tr -d '\r' <"$1" | not grep -qvE '^(;.*|\[Param\]|(Delay|LittleIcon|NoBeep|PutInSysTray|StepByStep)=-?[0-9]+)?$'
+}
+check "the installed template holds general options only, no target" \
+    general_options_only "$install_dir/Snap.INI"
+check "the installed template names no stand-in" \
+    not grep -qiE 'KelvraImagerStandIn|Imaging Station' "$install_dir/Snap.INI"
 check "the Start menu shortcut exists" test -f "$shortcut"
 check "the shortcut points at the installed Snap.exe" \
     grep -aqF "$install_win\\Snap.exe" "$shortcut"
