@@ -130,7 +130,9 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
         EndDialog(IDCANCEL);
 
     SetChecked(IDC_LITTLE_ICON, ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0);
-    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) != 0);
+    // A non-zero "NoBeep" makes the steps beep (files written before kept
+    // that meaning), so "No beep on action" is ticked when it is 0 or absent.
+    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) == 0);
     SetChecked(IDC_SYSTEM_TRAY, ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0);
     SetChecked(IDC_STEP_BY_STEP, ReadSettingInt(kSectionParam, "StepByStep", 0) != 0);
     SetChecked(IDC_LAUNCH_AT_STARTUP, IsRegisteredAtStartup());
@@ -140,6 +142,12 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
 }
 
 void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
+    // A picked window that has closed since is no target: say so in the box
+    // rather than store a step that names nothing.
+    if (TargetWindow && TargetWindow != HWND_BROADCAST && !IsWindow(TargetWindow)) {
+        TargetWindow = nullptr;
+        ShowTargetText();
+    }
     const bool hasTarget =
         TargetWindow == HWND_BROADCAST ||
         (TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0);
@@ -149,7 +157,7 @@ void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
     }
     SaveActionStep();
     WriteSettingInt(kSectionParam, "LittleIcon", Checked(IDC_LITTLE_ICON));
-    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP));
+    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP) ? 0 : 1);
     WriteSettingInt(kSectionParam, "PutInSysTray", Checked(IDC_SYSTEM_TRAY));
     WriteSettingInt(kSectionParam, "StepByStep", Checked(IDC_STEP_BY_STEP));
     UpdateStartupRegistration(Checked(IDC_LAUNCH_AT_STARTUP));
