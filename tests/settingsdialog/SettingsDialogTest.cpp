@@ -110,6 +110,10 @@ protected:
                         static_cast<DWORD>(value.size() + 1));
     }
     static std::string QuotedSelf() { return "\"" + ExecutablePath() + "\""; }
+    // A quoted path of 300 characters: more than MAX_PATH.
+    static std::string LongQuotedPath() {
+        return "\"C:\\" + std::string(286, 'l') + "\\Snap.exe\"";
+    }
     static void Describe(int step, const std::string& record, const std::string& path = "") {
         WriteStoredText(kSectionParam, StepKey("Base", step).c_str(), record);
         WriteStoredText(kSectionParam, StepKey("Destination", step).c_str(), path);
@@ -291,8 +295,10 @@ class StartupRegistration : public SettingsDialog, public ::testing::WithParamIn
 TEST_P(StartupRegistration, FollowsTheCheckBox) {
     const StartupCase& c = GetParam();
     auto resolve = [](const char* v) {
-        return std::string(v) == "SELF" ? ExecutablePath()
-               : std::string(v) == "QUOTED" ? QuotedSelf() : std::string(v);
+        return std::string(v) == "SELF"     ? ExecutablePath()
+               : std::string(v) == "QUOTED" ? QuotedSelf()
+               : std::string(v) == "LONG"   ? LongQuotedPath()
+                                            : std::string(v);
     };
     if (c.initial)
         SetRunValue(resolve(c.initial), c.initialType);
@@ -325,7 +331,12 @@ INSTANTIATE_TEST_SUITE_P(
                     REG_EXPAND_SZ},
         StartupCase{"UnquotedPathIsRewrittenQuoted", "SELF", REG_SZ, true, false, "QUOTED", REG_SZ},
         StartupCase{"UncheckingDeletesTheValue", "QUOTED", REG_SZ, true, true, nullptr, 0},
-        StartupCase{"AnEmptyValueShowsUnchecked", "", REG_SZ, false, false, "", REG_SZ}),
+        StartupCase{"AnEmptyValueShowsUnchecked", "", REG_SZ, false, false, "", REG_SZ},
+        // A value longer than MAX_PATH is read whole, however long.
+        StartupCase{"ALongValueShowsCheckedAndUncheckingDeletesIt", "LONG", REG_SZ, true, true,
+                    nullptr, 0},
+        StartupCase{"ALongValueOfAnotherPathIsRewritten", "LONG", REG_SZ, true, false, "QUOTED",
+                    REG_SZ}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DelayCase {
@@ -696,6 +707,92 @@ TEST_F(SettingsDialog, TheApplicationBoxesTakeAtMost255Characters) {
     });
     EXPECT_EQ(255u, length);
 }
+
+// Runs `work` from a thread timer of its own once the current timer callback
+// has returned, so that a message box it opens runs its loop undisturbed.
+std::function<void()> g_later;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    std::function<void()> work = std::move(g_later);
+    g_later = nullptr;
+    work();
+}
+void Later(std::function<void()> work) {
+    g_later = std::move(work);
+    SetTimer(nullptr, 0, 10, RunLater);
+}
+
+// Message boxes captioned with the application's name, answered with OK.
+struct AnsweredBox {
+    HWND owner;
+    std::string text;
+};
+std::vector<AnsweredBox> g_answeredBoxes;
+HWND g_lastAnsweredBox = nullptr;
+void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowA("#32770", ApplicationName().c_str());
+    if (!box || !IsWindowVisible(box) || box == g_lastAnsweredBox)
+        return;
+    g_lastAnsweredBox = box;
+    g_answeredBoxes.push_back({GetWindow(box, GW_OWNER), TextOf(box, 0xFFFF)});
+    Click(box, IDOK);
+}
+
+struct BrowseCase {
+    const char* name;
+    size_t length; // of the chosen path
+    bool taken;
+};
+
+class SettingsDialogBrowse : public SettingsDialog,
+                             public ::testing::WithParamInterface<BrowseCase> {};
+
+// The Application box takes a chosen program only when the settings file
+// gives back its whole path; a longer one would launch a different file.
+TEST_P(SettingsDialogBrowse, TakesOnlyAPathThatIsReadBackWhole) {
+    const BrowseCase& c = GetParam();
+    const std::string chosen = "C:\\" + std::string(c.length - 7, 'p') + ".exe";
+    ASSERT_EQ(c.length, chosen.size());
+    Describe(0, kBroadcastDescription);
+    g_answeredBoxes.clear();
+    g_lastAnsweredBox = nullptr;
+    HWND settings = nullptr;
+    bool taken = !c.taken;
+    std::string shown, stored;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync& dialog) {
+        settings = d;
+        Later([&, d] {
+            Click(d, IDC_FUNCTION_LAUNCHER);
+            SetDlgItemTextA(d, IDC_APPLICATION, "viewer.exe");
+            const UINT_PTR answering = SetTimer(nullptr, 0, 20, AnswerMessageBox);
+            taken = dialog.TakeChosenApplication(chosen);
+            KillTimer(nullptr, answering);
+            shown = TextOf(d, IDC_APPLICATION);
+            DropDownActions(d);
+            stored = ReadSettingString(kSectionAction, "ExtApp", "");
+            Click(d, IDCANCEL);
+        });
+    });
+    EXPECT_EQ(c.taken, taken);
+    const std::string expected = c.taken ? chosen : "viewer.exe";
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(expected, stored); // what is stored is what runs
+    if (c.taken) {
+        EXPECT_TRUE(g_answeredBoxes.empty());
+    } else {
+        ASSERT_EQ(1u, g_answeredBoxes.size());
+        EXPECT_EQ(settings, g_answeredBoxes[0].owner);
+        EXPECT_NE("", g_answeredBoxes[0].text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ChosenPaths, SettingsDialogBrowse,
+    ::testing::Values(BrowseCase{"Of255CharactersIsTaken", 255, true},
+                      BrowseCase{"Of256CharactersIsRefused", 256, false},
+                      BrowseCase{"Of259CharactersIsRefused", 259, false},
+                      BrowseCase{"Of400CharactersIsRefused", 400, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NumberBoxes, AcceptSignedAndUnsignedDecimal) {
     EXPECT_EQ(-1, ParseNumberBox("-1"));
