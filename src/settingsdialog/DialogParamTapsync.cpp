@@ -350,7 +350,9 @@ bool CDialogParamTapsync::TakeChosenApplication(const std::string& path) {
 
 namespace {
 
-std::string QuotedProgramPath() { return "\"" + ExecutablePath() + "\""; }
+std::string QuotedProgramPath() {
+    return "\"" + ExecutablePath() + "\"";
+}
 
 UniqueRegKey OpenRunKey() {
     UniqueRegKey key;

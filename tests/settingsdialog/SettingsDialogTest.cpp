@@ -497,12 +497,12 @@ TEST_P(SettingsDialogBeeps, DecidesWhetherThePerformedStepsBeep) {
 
 INSTANTIATE_TEST_SUITE_P(
     NoBeepBox, SettingsDialogBeeps,
-    ::testing::Values(
-        BeepCase{"AbsentOpensTickedAndStaysSilent", nullptr, true, true, {}},
-        BeepCase{"ZeroOpensTickedAndStaysSilent", "0", true, true, {}},
-        BeepCase{"UntickingMakesTheStepsBeep", nullptr, true, false, {kStepDoneBeep}},
-        BeepCase{"OneOpensUntickedAndKeepsBeeping", "1", false, false, {kStepDoneBeep}},
-        BeepCase{"TickingSilencesTheSteps", "1", false, true, {}}),
+    ::testing::Values(BeepCase{"AbsentOpensTickedAndStaysSilent", nullptr, true, true, {}},
+                      BeepCase{"ZeroOpensTickedAndStaysSilent", "0", true, true, {}},
+                      BeepCase{"UntickingMakesTheStepsBeep", nullptr, true, false, {kStepDoneBeep}},
+                      BeepCase{
+                          "OneOpensUntickedAndKeepsBeeping", "1", false, false, {kStepDoneBeep}},
+                      BeepCase{"TickingSilencesTheSteps", "1", false, true, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A step saved while no window is shown as its target must not turn into a
@@ -786,13 +786,12 @@ TEST_P(SettingsDialogBrowse, TakesOnlyAPathThatIsReadBackWhole) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ChosenPaths, SettingsDialogBrowse,
-    ::testing::Values(BrowseCase{"Of255CharactersIsTaken", 255, true},
-                      BrowseCase{"Of256CharactersIsRefused", 256, false},
-                      BrowseCase{"Of259CharactersIsRefused", 259, false},
-                      BrowseCase{"Of400CharactersIsRefused", 400, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(ChosenPaths, SettingsDialogBrowse,
+                         ::testing::Values(BrowseCase{"Of255CharactersIsTaken", 255, true},
+                                           BrowseCase{"Of256CharactersIsRefused", 256, false},
+                                           BrowseCase{"Of259CharactersIsRefused", 259, false},
+                                           BrowseCase{"Of400CharactersIsRefused", 400, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NumberBoxes, AcceptSignedAndUnsignedDecimal) {
     EXPECT_EQ(-1, ParseNumberBox("-1"));
