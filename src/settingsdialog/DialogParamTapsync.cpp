@@ -9,12 +9,14 @@
 #include "targeting/TargetPaths.h"
 
 #include <commdlg.h>
-#include <shlwapi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,9 @@ constexpr const char* kRunValue = "Snap";
 constexpr UINT kFunctionBase = 1010; // radio id - stored type
 // The settings file gives back at most this much of a text.
 constexpr WPARAM kMaxTextLength = 255;
+
+// The open-file dialog's buffer: longer than any path it can give.
+constexpr size_t kMaxChosenPath = 32768;
 
 const char kWarning[] = "WARNING: The external imaging application is not running.\n"
                         "Are you sure you want to enter settings?\n"
@@ -130,7 +135,9 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
         EndDialog(IDCANCEL);
 
     SetChecked(IDC_LITTLE_ICON, ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0);
-    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) != 0);
+    // A non-zero "NoBeep" makes the steps beep (files written before kept
+    // that meaning), so "No beep on action" is ticked when it is 0 or absent.
+    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) == 0);
     SetChecked(IDC_SYSTEM_TRAY, ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0);
     SetChecked(IDC_STEP_BY_STEP, ReadSettingInt(kSectionParam, "StepByStep", 0) != 0);
     SetChecked(IDC_LAUNCH_AT_STARTUP, IsRegisteredAtStartup());
@@ -140,6 +147,12 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
 }
 
 void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
+    // A picked window that has closed since is no target: say so in the box
+    // rather than store a step that names nothing.
+    if (TargetWindow && TargetWindow != HWND_BROADCAST && !IsWindow(TargetWindow)) {
+        TargetWindow = nullptr;
+        ShowTargetText();
+    }
     const bool hasTarget =
         TargetWindow == HWND_BROADCAST ||
         (TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0);
@@ -149,7 +162,7 @@ void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
     }
     SaveActionStep();
     WriteSettingInt(kSectionParam, "LittleIcon", Checked(IDC_LITTLE_ICON));
-    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP));
+    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP) ? 0 : 1);
     WriteSettingInt(kSectionParam, "PutInSysTray", Checked(IDC_SYSTEM_TRAY));
     WriteSettingInt(kSectionParam, "StepByStep", Checked(IDC_STEP_BY_STEP));
     UpdateStartupRegistration(Checked(IDC_LAUNCH_AT_STARTUP));
@@ -296,32 +309,49 @@ void CDialogParamTapsync::ShowTargetText() {
 void CDialogParamTapsync::OnBroadcastClicked() { TargetWindow = HWND_BROADCAST; }
 
 void CDialogParamTapsync::OnBrowseApplication() {
-    char folder[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    PathRemoveFileSpecA(folder);
-    char file[MAX_PATH] = "";
+    // Starts in the program's own folder.
+    std::string folder = ExecutablePath();
+    const size_t slash = folder.find_last_of("\\/");
+    folder.erase(slash == std::string::npos ? 0 : slash);
+    if (!folder.empty() && folder.back() == ':')
+        folder += '\\'; // "C:" alone would mean the drive's current folder
+    // Room for any path, so that a too long one is refused with a word
+    // instead of failing silently in the common dialog.
+    std::vector<char> file(kMaxChosenPath, '\0');
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = m_hWnd;
     dialog.lpstrFilter = "EXE (*.exe)\0*.exe\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = folder;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = folder.c_str();
     dialog.lpstrDefExt = "exe";
     dialog.Flags = OFN_EXPLORER;
     if (!GetOpenFileNameA(&dialog))
         return;
+    (void)TakeChosenApplication(file.data());
+}
+
+bool CDialogParamTapsync::TakeChosenApplication(const std::string& path) {
+    // The settings file gives back at most kMaxTextLength characters: a
+    // longer path would come back cut and launch another file.
+    if (path.size() > kMaxTextLength) {
+        const std::string message = "The path of this program is too long: at most " +
+                                    std::to_string(kMaxTextLength) + " characters.";
+        (void)MessageBoxA(m_hWnd, message.c_str(), ApplicationName().c_str(),
+                          MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, file);
+    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, path.c_str());
     SetCursor(previous);
+    return true;
 }
 
 namespace {
 
 std::string QuotedProgramPath() {
-    char path[512] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string("\"") + path + "\"";
+    return "\"" + ExecutablePath() + "\"";
 }
 
 UniqueRegKey OpenRunKey() {
@@ -333,21 +363,39 @@ UniqueRegKey OpenRunKey() {
     return key;
 }
 
-std::string RunValue(HKEY key) {
-    char text[260] = "";
-    DWORD size = sizeof text - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, kRunValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+// Only looking: neither creates the key nor asks for more than reading.
+UniqueRegKey OpenRunKeyToRead() {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.receive()) !=
         ERROR_SUCCESS)
-        return std::string();
-    text[size < sizeof text ? size : sizeof text - 1] = '\0';
-    return text;
+        return UniqueRegKey();
+    return key;
+}
+
+// The value "Snap" however long it is; empty when absent or unreadable.
+std::string RunValue(HKEY key) {
+    std::vector<char> text(MAX_PATH);
+    for (int attempt = 0; attempt < 8; ++attempt) { // the value may grow meanwhile
+        DWORD size = static_cast<DWORD>(text.size());
+        const LONG result = RegQueryValueExA(key, kRunValue, nullptr, nullptr,
+                                             reinterpret_cast<BYTE*>(text.data()), &size);
+        if (result == ERROR_MORE_DATA) {
+            text.resize(static_cast<size_t>(size) + 1);
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            return std::string();
+        // A stored text need not end with its NUL.
+        const size_t length = std::min<size_t>(size, text.size());
+        return std::string(text.data(), strnlen(text.data(), length));
+    }
+    return std::string();
 }
 
 } // namespace
 
 bool IsRegisteredAtStartup() {
-    UniqueRegKey key = OpenRunKey();
+    UniqueRegKey key = OpenRunKeyToRead();
     return key && !RunValue(key.get()).empty();
 }
 

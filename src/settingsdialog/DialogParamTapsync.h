@@ -20,6 +20,9 @@ public:
     void ShowTargetText();
     // Checks the radio `id` (0: none) and shows the parameter boxes of its kind.
     void OnFunctionRadio(UINT id);
+    // Puts the program chosen with "..." into the Application box; tells
+    // whether it was taken.
+    bool TakeChosenApplication(const std::string& path);
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;

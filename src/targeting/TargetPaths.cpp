@@ -36,8 +36,13 @@ HWND NthChild(HWND parent, int n) {
 }
 
 void WriteWindowDescription(HWND target, bool withTitle, const char* key) {
-    std::string record = kBroadcastDescription;
-    if (target != HWND_BROADCAST) {
+    // Without a window (none picked, or it has closed) there is no class or
+    // size to take: the empty record reads as "no window chosen", whereas the
+    // empty class and size of a failed lookup would make the broadcast record.
+    std::string record;
+    if (target == HWND_BROADCAST) {
+        record = kBroadcastDescription;
+    } else if (target && IsWindow(target)) {
         const HWND top = TopLevelOf(target);
         char className[250] = "";
         char title[512] = "";
@@ -53,6 +58,9 @@ void WriteWindowDescription(HWND target, bool withTitle, const char* key) {
 
 void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint) {
     std::string text;
+    // A control that has closed has no place left to store.
+    if (control && control != HWND_BROADCAST && !IsWindow(control))
+        control = nullptr;
     if (control) {
         RECT area = {};
         (void)GetClientRect(control, &area);

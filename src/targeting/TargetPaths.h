@@ -7,12 +7,14 @@
 
 // Composes the WindowDescription of target's top-level window (or the
 // broadcast record for HWND_BROADCAST) and stores it under `key` ("Base" with
-// the step's suffix) in section "Param".
+// the step's suffix) in section "Param". With no target, or one that is no
+// longer a window, it stores the empty record, which reads as absent.
 void WriteWindowDescription(HWND target, bool withTitle, const char* key);
 
 // Composes the TargetPath of `control` below `topWindow` and stores it under
 // `key` ("Destination" with the step's suffix). clickPoint, in screen
 // coordinates, is the stored point when given, else the control's centre.
+// No control, or one that is no longer a window, stores the empty path.
 void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint);
 
 enum class WindowSearch { Absent, Broadcast, NotFound, Found };
