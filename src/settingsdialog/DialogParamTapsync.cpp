@@ -310,11 +310,7 @@ void CDialogParamTapsync::OnBroadcastClicked() { TargetWindow = HWND_BROADCAST; 
 
 void CDialogParamTapsync::OnBrowseApplication() {
     // Starts in the program's own folder.
-    std::string folder = ExecutablePath();
-    const size_t slash = folder.find_last_of("\\/");
-    folder.erase(slash == std::string::npos ? 0 : slash);
-    if (!folder.empty() && folder.back() == ':')
-        folder += '\\'; // "C:" alone would mean the drive's current folder
+    const std::string folder = FolderOf(ExecutablePath());
     // Room for any path, so that a too long one is refused with a word
     // instead of failing silently in the common dialog.
     std::vector<char> file(kMaxChosenPath, '\0');
@@ -336,10 +332,10 @@ bool CDialogParamTapsync::TakeChosenApplication(const std::string& path) {
     // The settings file gives back at most kMaxTextLength characters: a
     // longer path would come back cut and launch another file.
     if (path.size() > kMaxTextLength) {
-        const std::string message = "The path of this program is too long: at most " +
-                                    std::to_string(kMaxTextLength) + " characters.";
-        (void)MessageBoxA(m_hWnd, message.c_str(), ApplicationName().c_str(),
-                          MB_OK | MB_ICONEXCLAMATION);
+        (void)MessageBoxA(m_hWnd,
+                          "The path of this program is too long to be stored. Choose a "
+                          "program in a folder with a shorter path.",
+                          ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));

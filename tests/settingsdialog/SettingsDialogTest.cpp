@@ -321,6 +321,45 @@ TEST_P(StartupRegistration, FollowsTheCheckBox) {
     }
 }
 
+TEST_F(SettingsDialog, OnlyLookingAtTheStartupBoxCreatesNoRunKey) {
+    // The key is opened to be read while the dialog only shows the box; a
+    // user without a Run key keeps having none after a Cancel.
+    HKEY run = nullptr;
+    std::vector<std::pair<std::string, std::string>> saved;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &run) == ERROR_SUCCESS) {
+        char name[256], data[4096];
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+            if (RegEnumValueA(run, i, name, &nameSize, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS)
+                break;
+            saved.emplace_back(name, std::string(data, dataSize));
+        }
+        RegCloseKey(run);
+        ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, kRunKey));
+    }
+    Describe(0, kBroadcastDescription);
+    bool unchecked = false;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        unchecked = !IsChecked(d, IDC_LAUNCH_AT_STARTUP);
+        Click(d, IDCANCEL);
+    });
+    const bool created =
+        RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &run) == ERROR_SUCCESS;
+    if (created)
+        RegCloseKey(run);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE, nullptr, &run,
+                        nullptr) == ERROR_SUCCESS) {
+        for (const auto& value : saved)
+            RegSetValueExA(run, value.first.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(value.second.data()),
+                           static_cast<DWORD>(value.second.size()));
+        RegCloseKey(run);
+    }
+    EXPECT_TRUE(unchecked);
+    EXPECT_FALSE(created);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     RunKey, StartupRegistration,
     ::testing::Values(
