@@ -39,9 +39,18 @@ HWND TopLevelOf(HWND window) {
     return window;
 }
 
+// The target is another program's window, and that program may be hung:
+// its text is asked for with a bound, and is empty when no answer comes.
+constexpr UINT kWindowTextTimeoutMs = 200;
+
 std::string WindowTextOf(HWND window) {
     char text[256] = "";
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR length = 0;
+    // Blocking: no other message of the dialog runs while it waits.
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_BLOCK | SMTO_ABORTIFHUNG, kWindowTextTimeoutMs, &length))
+        return std::string();
+    text[sizeof text - 1] = '\0';
     return text;
 }
 

@@ -41,6 +41,10 @@ private:
     void EndDrag();
     bool m_dragHasCapture = false;   // the drag holds the mouse capture
     bool m_releasingCapture = false; // the drag gives it back itself
+    // What a drag that loses the mouse gives back.
+    HWND m_targetBeforeDrag = nullptr;
+    POINT m_clickPointBeforeDrag = {0, 0};
+    std::string m_targetTextBeforeDrag;
 
     void OnActionSelected();
     void OnBrowseApplication();
@@ -66,8 +70,9 @@ public:
 };
 
 // The window the finder takes at a screen point: the deepest visible child
-// there, or a later visible sibling of it that also holds the point. Tells
-// whether it descended into children (false: the top-level window itself).
+// there, or a later visible sibling of that child that also holds the point;
+// the top-level window itself where no child is. Tells whether it descended
+// into the client area (false: the point is outside it).
 HWND WindowUnderPoint(POINT screen, bool* descended);
 
 // The start-with-Windows registration: the program's quoted path as value

@@ -51,6 +51,10 @@ HWND WindowUnderPoint(POINT screen, bool* descended) {
             return nullptr;
     }
     MapWindowPoints(window, nullptr, &point, 1);
+    // The later "siblings" of a top-level window are the windows of other
+    // programs below it (the desktop's last of all): the user sees this one.
+    if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
+        return window;
     // A control inside a group box comes after the box: the last visible
     // sibling under the point is the one the user sees.
     HWND candidate = window;
@@ -77,6 +81,13 @@ LRESULT CDialogParamTapsync::OnFinderPaint(WPARAM, LPARAM) {
 }
 
 LRESULT CDialogParamTapsync::OnFinderButtonDown(WPARAM, LPARAM) {
+    UseDefaultHandling();
+    // A press during a drag belongs to it, and its release ends it. After a
+    // click on the rings without moving, the drag holds the mouse with the
+    // button up; starting again would save the folded dialog as the size to
+    // give back.
+    if (FinderState == 0)
+        return 0;
     POINT cursor = {};
     GetCursorPos(&cursor);
     FinderState = -1;
@@ -86,14 +97,24 @@ LRESULT CDialogParamTapsync::OnFinderButtonDown(WPARAM, LPARAM) {
         FinderState = 0;
     if (FinderState == 0) {
         GetWindowRect(m_hWnd, &SavedDialogRect);
+        m_targetBeforeDrag = TargetWindow;
+        m_clickPointBeforeDrag = ClickPoint;
+        m_targetTextBeforeDrag = WindowText(GetDlgItem(m_hWnd, IDC_TARGET_TEXT));
         // Out of the way of what the user is pointing at.
         MoveWindow(m_hWnd, SavedDialogRect.left, SavedDialogRect.top,
                    SavedDialogRect.right - SavedDialogRect.left, 0, TRUE);
-        (void)DragDetect(m_hWnd, cursor); // takes and releases the capture itself
+        // DragDetect takes and releases the capture itself. When the button
+        // comes up before the pointer has left the drag rectangle, it keeps
+        // the release: the click without moving has ended the drag already.
+        // Capturing the mouse then would leave the dialog folded, with no
+        // release to come.
+        if (!DragDetect(m_hWnd, cursor)) {
+            EndDrag();
+            return 0;
+        }
         SetCapture(m_hWnd);
         m_dragHasCapture = true;
     }
-    UseDefaultHandling();
     return 0;
 }
 
@@ -145,10 +166,16 @@ LRESULT CDialogParamTapsync::OnFinderButtonUp(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CDialogParamTapsync::OnCaptureChanged(WPARAM, LPARAM) {
-    // Another program (or Esc, or a system dialog) took the mouse: end the
-    // drag as a release would, keeping the click point as it was.
-    if (m_dragHasCapture && !m_releasingCapture)
+    // Another program (or Esc, or a system dialog) took the mouse: the drag
+    // ends without a choice. The target and its click point go back to what
+    // they were before it, as a pair: the last window framed has no release
+    // point of its own.
+    if (m_dragHasCapture && !m_releasingCapture) {
         EndDrag();
+        TargetWindow = m_targetBeforeDrag;
+        ClickPoint = m_clickPointBeforeDrag;
+        SetDlgItemTextA(m_hWnd, IDC_TARGET_TEXT, m_targetTextBeforeDrag.c_str());
+    }
     UseDefaultHandling();
     return 0;
 }
