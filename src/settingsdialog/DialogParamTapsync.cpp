@@ -2,7 +2,7 @@
 
 #include "VideoSourceList.h"
 #include "common/ModulePaths.h"
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 #include "engine/ActionStep.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
@@ -136,7 +136,8 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
 
     // The first step names a window that is not there (or whose control is
     // not): the user is about to edit blind, and may prefer not to.
-    const WindowSearch outcome = FindWindowByDescription(ReadWindowDescription(0)).outcome;
+    const WindowSearch outcome =
+        FindWindowByDescription(ReadActionStep(0).windowDescription).outcome;
     const bool namesAWindow = outcome == WindowSearch::Found || outcome == WindowSearch::NotFound;
     const bool targetShown = TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0;
     if (namesAWindow && !targetShown &&
@@ -225,29 +226,23 @@ void CDialogParamTapsync::OnActionSelected() {
 
 void CDialogParamTapsync::LoadActionStep(int index) {
     ShowWindow(GetDlgItem(m_hWnd, IDC_FUNCTION_NONE), index != 0 ? SW_SHOW : SW_HIDE);
-    const int kind =
-        ReadSettingInt(kSectionAction, StepKey("Type", index).c_str(), DefaultStepType(index));
+    const ActionStep step = ReadActionStep(index);
     CheckRadioButton(m_hWnd, IDC_FUNCTION_NONE, IDC_FUNCTION_LAUNCHER,
-                     static_cast<UINT>(kind + static_cast<int>(kFunctionBase)));
+                     static_cast<UINT>(step.type + static_cast<int>(kFunctionBase)));
     OnFunctionRadio(CheckedFunction());
 
     const struct {
         int id;
-        const char* key;
-    } numbers[] = {{IDC_MESSAGE, "Message"}, {IDC_WPARAM, "WParam"}, {IDC_LPARAM, "LParam"}};
+        int value;
+    } numbers[] = {{IDC_MESSAGE, step.messageStored ? step.message : 0},
+                   {IDC_WPARAM, step.wParam},
+                   {IDC_LPARAM, step.lParam}};
     for (const auto& number : numbers)
-        SetDlgItemInt(m_hWnd, number.id,
-                      static_cast<UINT>(ReadSettingInt(kSectionAction,
-                                                       StepKey(number.key, index).c_str(), 0)),
-                      TRUE);
-    SetDlgItemTextA(m_hWnd, IDC_APPLICATION,
-                    ReadSettingString(kSectionAction, StepKey("ExtApp", index).c_str(), "").c_str());
-    SetDlgItemTextA(
-        m_hWnd, IDC_PARAMETERS,
-        ReadSettingString(kSectionAction, StepKey("ExtAppParam", index).c_str(), "").c_str());
+        SetDlgItemInt(m_hWnd, number.id, static_cast<UINT>(number.value), TRUE);
+    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, step.program.c_str());
+    SetDlgItemTextA(m_hWnd, IDC_PARAMETERS, step.parameters.c_str());
 
-    const std::string record = ReadWindowDescription(index);
-    const FoundWindow found = FindWindowByDescription(record);
+    const FoundWindow found = FindWindowByDescription(step.windowDescription);
     switch (found.outcome) {
     case WindowSearch::Absent:
         break; // the previous step's target stays shown
@@ -262,11 +257,10 @@ void CDialogParamTapsync::LoadActionStep(int index) {
         break;
     case WindowSearch::Found: {
         SetChecked(IDC_BROADCAST, false);
-        if (!ParseWindowDescription(record).title.empty())
+        if (!ParseWindowDescription(step.windowDescription).title.empty())
             SetChecked(IDC_SEARCH_TITLE, true);
-        const ResolvedTarget resolved =
-            ResolveTargetPath(found.window, StepKey("Destination", index).c_str(), found.refWidth,
-                              found.refHeight);
+        const ResolvedTarget resolved = ResolvePath(
+            found.window, ParseTargetPath(step.targetPath), found.refWidth, found.refHeight);
         TargetWindow = resolved.control;
         ClickPoint = resolved.point;
         ClientToScreen(found.window, &ClickPoint);
@@ -283,27 +277,25 @@ void CDialogParamTapsync::SaveActionStep() {
 
     const LRESULT selected = SendMessageA(ActionCombo, CB_GETCURSEL, 0, 0);
     const int index = selected > 0 && selected < kStepCount ? static_cast<int>(selected) : 0;
-    const int kind = static_cast<int>(CheckedFunction()) - static_cast<int>(kFunctionBase);
-    WriteSettingInt(kSectionAction, StepKey("Type", index).c_str(), kind);
-
     auto number = [this](int id) { return ParseNumberBox(WindowText(GetDlgItem(m_hWnd, id))); };
     auto text = [this](int id) { return WindowText(GetDlgItem(m_hWnd, id)); };
-    const bool message = kind == static_cast<int>(ActionType::SendCustomMessage);
-    const bool parameters = message || kind == static_cast<int>(ActionType::SendCommand);
-    const bool launcher = kind == static_cast<int>(ActionType::ExternalLauncher);
-    WriteSettingInt(kSectionAction, StepKey("Message", index).c_str(), message ? number(IDC_MESSAGE) : 0);
-    WriteSettingInt(kSectionAction, StepKey("WParam", index).c_str(), parameters ? number(IDC_WPARAM) : 0);
-    WriteSettingInt(kSectionAction, StepKey("LParam", index).c_str(), parameters ? number(IDC_LPARAM) : 0);
-    WriteSettingString(kSectionAction, StepKey("ExtApp", index).c_str(),
-                       launcher ? text(IDC_APPLICATION).c_str() : "");
-    WriteSettingString(kSectionAction, StepKey("ExtAppParam", index).c_str(),
-                       launcher ? text(IDC_PARAMETERS).c_str() : "");
 
-    WriteWindowDescription(TargetWindow, Checked(IDC_SEARCH_TITLE), StepKey("Base", index).c_str());
+    // Only what the kind uses is kept; the rest is cleared.
+    ActionStep step;
+    step.type = static_cast<int>(CheckedFunction()) - static_cast<int>(kFunctionBase);
+    const bool message = step.type == static_cast<int>(ActionType::SendCustomMessage);
+    const bool parameters = message || step.type == static_cast<int>(ActionType::SendCommand);
+    const bool launcher = step.type == static_cast<int>(ActionType::ExternalLauncher);
+    step.message = message ? number(IDC_MESSAGE) : 0;
+    step.wParam = parameters ? number(IDC_WPARAM) : 0;
+    step.lParam = parameters ? number(IDC_LPARAM) : 0;
+    step.program = launcher ? text(IDC_APPLICATION) : "";
+    step.parameters = launcher ? text(IDC_PARAMETERS) : "";
+    step.windowDescription = DescribeWindow(TargetWindow, Checked(IDC_SEARCH_TITLE));
     const HWND top = TargetWindow == HWND_BROADCAST ? HWND_BROADCAST : TopLevelOf(TargetWindow);
-    const bool clicks = kind == static_cast<int>(ActionType::MouseClick);
-    WriteTargetPath(top, TargetWindow, StepKey("Destination", index).c_str(),
-                    clicks ? &ClickPoint : nullptr);
+    const bool clicks = step.type == static_cast<int>(ActionType::MouseClick);
+    step.targetPath = DescribeTargetPath(top, TargetWindow, clicks ? &ClickPoint : nullptr);
+    WriteActionStep(index, step);
 }
 
 void CDialogParamTapsync::ShowTargetText() {

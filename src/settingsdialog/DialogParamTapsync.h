@@ -69,12 +69,6 @@ public:
     HWND ActionCombo = nullptr;
 };
 
-// The window the finder takes at a screen point: the deepest visible child
-// there, or a later visible sibling of that child that also holds the point;
-// the top-level window itself where no child is. Tells whether it descended
-// into the client area (false: the point is outside it).
-HWND WindowUnderPoint(POINT screen, bool* descended);
-
 // The start-with-Windows registration: the program's quoted path as value
 // "Snap" under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.
 bool IsRegisteredAtStartup();

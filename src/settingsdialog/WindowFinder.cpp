@@ -1,19 +1,18 @@
 // The window finder of the settings dialog: two rings where control 1036 sits;
 // a drag from them collapses the dialog, frames the window under the cursor
 // and makes it the shown action's target.
-#include "dialoglayer/Handles.h"
+#include "DialogParamTapsync.h"
+
 #include "resources/resource.h"
-#include "settingsdialog/DialogParamTapsync.h"
+#include "targeting/WindowPicking.h"
 
 namespace {
 
-// The window that carries the frame on the screen: one for the process.
-HWND FramedWindow = nullptr;
+// The frame around the window under the cursor: one for the process.
+CScreenFrame g_frame;
 
 constexpr int kOuterRingInset = 5;
 constexpr int kInnerRingInset = 2;
-constexpr int kFrameOutset = 2;
-constexpr int kFrameWidth = 5;
 
 RECT ClientRectOfControl(HWND dialog, int id) {
     RECT rect = {};
@@ -22,51 +21,7 @@ RECT ClientRectOfControl(HWND dialog, int id) {
     return rect;
 }
 
-// Draws (or, drawn again, removes) the inverted frame around a window.
-void DrawFrame(HDC screen, HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    InflateRect(&rect, kFrameOutset, kFrameOutset);
-    Rectangle(screen, rect.left, rect.top, rect.right, rect.bottom);
-}
-
 } // namespace
-
-HWND WindowUnderPoint(POINT screen, bool* descended) {
-    *descended = false;
-    HWND window = WindowFromPoint(screen);
-    if (!window)
-        return nullptr;
-    POINT point = screen;
-    ScreenToClient(window, &point);
-    HWND child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
-    if (!child)
-        return window;
-    *descended = true;
-    while (child != window) {
-        MapWindowPoints(window, child, &point, 1);
-        window = child;
-        child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
-        if (!child)
-            return nullptr;
-    }
-    MapWindowPoints(window, nullptr, &point, 1);
-    // The later "siblings" of a top-level window are the windows of other
-    // programs below it (the desktop's last of all): the user sees this one.
-    if (!(GetWindowLongA(window, GWL_STYLE) & WS_CHILD))
-        return window;
-    // A control inside a group box comes after the box: the last visible
-    // sibling under the point is the one the user sees.
-    HWND candidate = window;
-    for (HWND sibling = GetWindow(window, GW_HWNDNEXT); sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        RECT rect = {};
-        GetWindowRect(sibling, &rect);
-        if (IsWindowVisible(sibling) && PtInRect(&rect, point))
-            candidate = sibling;
-    }
-    return candidate;
-}
 
 LRESULT CDialogParamTapsync::OnFinderPaint(WPARAM, LPARAM) {
     PAINTSTRUCT paint;
@@ -121,7 +76,7 @@ LRESULT CDialogParamTapsync::OnFinderButtonDown(WPARAM, LPARAM) {
 LRESULT CDialogParamTapsync::OnFinderMouseMove(WPARAM, LPARAM lParam) {
     UseDefaultHandling();
     if (GetCapture() != m_hWnd || FinderState == -1) {
-        FramedWindow = nullptr;
+        g_frame.Forget();
         return 0;
     }
     SetCursor(LoadCursorA(nullptr, IDC_CROSS));
@@ -131,23 +86,10 @@ LRESULT CDialogParamTapsync::OnFinderMouseMove(WPARAM, LPARAM lParam) {
     const HWND candidate = WindowUnderPoint(point, &descended);
     if (!candidate)
         return 0;
-    if (descended && candidate == FramedWindow)
+    if (descended && candidate == g_frame.Framed())
         return 0; // still the same control: nothing to redraw
-
-    HDC screen = GetDC(nullptr);
-    const int previousMode = SetROP2(screen, R2_XORPEN);
-    HGDIOBJ previousBrush = SelectObject(screen, GetStockObject(NULL_BRUSH));
-    UniqueGdiObject pen(CreatePen(PS_SOLID, kFrameWidth, RGB(255, 255, 255)));
-    HGDIOBJ previousPen = SelectObject(screen, pen.get());
-    if (FramedWindow)
-        DrawFrame(screen, FramedWindow);
-    FramedWindow = candidate;
+    g_frame.MoveTo(candidate);
     TargetWindow = candidate;
-    DrawFrame(screen, candidate);
-    SelectObject(screen, previousBrush);
-    SelectObject(screen, previousPen);
-    SetROP2(screen, previousMode);
-    ReleaseDC(nullptr, screen);
     ShowTargetText();
     return 0;
 }
