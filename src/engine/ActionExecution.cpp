@@ -21,8 +21,10 @@ constexpr LPARAM kJoystickPosition = 0x000A000A; // x = 10, y = 10
 WPARAM AsWParam(int value) { return static_cast<WPARAM>(static_cast<DWORD>(value)); }
 LPARAM AsLParam(int value) { return static_cast<LPARAM>(value); }
 
-// A post the system refused (the window has closed, or it belongs to a
-// process of higher integrity) did not reach the application.
+// A post the system refused did not reach the application: the window has
+// closed, it belongs to a process of higher integrity, its queue is full, or
+// the message carries a pointer and can only be sent (a "Send Message" step
+// holding WM_SETTEXT, say).
 StepOutcome Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     StepOutcome outcome;
     if (!PostMessageA(window, message, wParam, lParam)) {
@@ -51,10 +53,9 @@ StepOutcome ClickAt(HWND top, HWND target, POINT point) {
     ScreenToClient(target, &point);
     const LPARAM position = MAKELPARAM(LOWORD(point.x), LOWORD(point.y));
     const StepOutcome down = Post(target, WM_LBUTTONDOWN, 0, position);
-    if (down.result != StepResult::Performed)
-        return down; // nothing pressed: nothing to release
     Sleep(kMouseClickPauseMs);
-    return Post(target, WM_LBUTTONUP, 0, position);
+    const StepOutcome up = Post(target, WM_LBUTTONUP, 0, position);
+    return down.result != StepResult::Performed ? down : up;
 }
 
 StepOutcome Launch(const ActionStep& step) {

@@ -14,19 +14,33 @@ std::string ReadStepString(const char* baseName, int index) {
 
 } // namespace
 
-ActionStep ReadActionStep(int index) {
+ActionStep ReadActionStep(int index, StepKeys keys) {
     ActionStep step;
     step.type = ReadStepInt("Type", index, DefaultStepType(index));
-    step.message = ReadStepInt("Message", index, kDefaultMessage);
-    // Only a value equal to the default needs a second look.
-    step.messageStored =
-        step.message != kDefaultMessage || ReadStepInt("Message", index, 0) == kDefaultMessage;
-    step.wParam = ReadStepInt("WParam", index, 0);
-    step.lParam = ReadStepInt("LParam", index, 0);
-    step.program = ReadStepString("ExtApp", index);
-    step.parameters = ReadStepString("ExtAppParam", index);
+    // A step being performed reads what its type uses and nothing more: every
+    // read is a visit to the file between the press and the delivery.
+    const bool all = keys == StepKeys::All;
+    if (!all && step.type == static_cast<int>(ActionType::None))
+        return step;
+    const bool message = step.type == static_cast<int>(ActionType::SendCustomMessage);
+    const bool parameters = message || step.type == static_cast<int>(ActionType::SendCommand);
+    const bool launch = step.type == static_cast<int>(ActionType::ExternalLauncher);
     step.windowDescription = ReadStoredText(kSectionParam, StepKey("Base", index).c_str());
     step.targetPath = ReadStoredText(kSectionParam, StepKey("Destination", index).c_str());
+    if (all || message) {
+        step.message = ReadStepInt("Message", index, kDefaultMessage);
+        // Only a value equal to the default needs a second look.
+        step.messageStored = step.message != kDefaultMessage ||
+                             (all && ReadStepInt("Message", index, 0) == kDefaultMessage);
+    }
+    if (all || parameters) {
+        step.wParam = ReadStepInt("WParam", index, 0);
+        step.lParam = ReadStepInt("LParam", index, 0);
+    }
+    if (all || launch) {
+        step.program = ReadStepString("ExtApp", index);
+        step.parameters = ReadStepString("ExtAppParam", index);
+    }
     return step;
 }
 

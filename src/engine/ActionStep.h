@@ -53,8 +53,13 @@ struct ActionStep {
     std::string targetPath;
 };
 
-// Step `index` (0 to 9) with the defaults of absent keys.
-ActionStep ReadActionStep(int index);
+enum class StepKeys {
+    All,   // every key, as the action editor shows them
+    InUse, // the type, then only what that type uses (nothing after None)
+};
+// Step `index` (0 to 9) with the defaults of absent keys; keys not read keep
+// their defaults.
+ActionStep ReadActionStep(int index, StepKeys keys = StepKeys::All);
 // Writes every key of step `index`, in the order the file has always had them.
 void WriteActionStep(int index, const ActionStep& step);
 // The type stored for step `index`, -1 (None) when its key is absent: whether

@@ -29,26 +29,26 @@ int ReadDelayMs() {
 }
 
 void CSequenceRun::Reset() {
-    m_running = false;
+    m_sequenceRunning = false;
     m_stepIndex = 0;
 }
 
 void CSequenceRun::Press() {
-    if (m_running)
+    if (m_sequenceRunning)
         AdvanceRun();
     else
         StartRun();
 }
 
 void CSequenceRun::StartRun() {
-    m_running = true;
+    m_sequenceRunning = true;
     m_stepIndex = 0;
     m_stepByStep = StepByStepSetting();
     PerformStep(true, 0);
     if (!m_stepByStep) {
         // Armed even when step 0 ended the run: its ticks then find no run.
         m_host.ArmStepTimer(static_cast<UINT>(ReadStepIntervalMs()));
-    } else if (m_running && !NextStepExists(m_stepIndex)) {
+    } else if (m_sequenceRunning && !NextStepExists(m_stepIndex)) {
         End();
     }
 }
@@ -60,14 +60,14 @@ void CSequenceRun::AdvanceRun() {
         return;
     ++m_stepIndex;
     PerformStep(true, m_stepIndex);
-    if (!m_running)
+    if (!m_sequenceRunning)
         return; // that step ended the sequence itself
     if (!NextStepExists(m_stepIndex) || m_stepIndex >= kLastStepIndex)
         End();
 }
 
 void CSequenceRun::StepTick() {
-    if (!m_running || m_stepByStep) {
+    if (!m_sequenceRunning || m_stepByStep) {
         // Left over from a run that has ended (or was never timed): stop it.
         m_host.StopStepTimer();
         return;
@@ -82,19 +82,18 @@ void CSequenceRun::StepTick() {
 
 void CSequenceRun::PerformStep(bool beep, int index) {
     m_host.SavePlacement();
-    const ActionStep step = ReadActionStep(index);
+    const ActionStep step = ReadActionStep(index, StepKeys::InUse);
     if (step.type == static_cast<int>(ActionType::None)) {
         End();
         return;
     }
     const StepOutcome outcome = m_host.PerformAction(index, step);
     GiveFeedback(outcome, beep);
-    m_host.StepPerformed(index, outcome);
 }
 
 void CSequenceRun::End() {
     m_stepIndex = 0;
-    m_running = false;
+    m_sequenceRunning = false;
     m_host.StopStepTimer();
     if (ReturnToLiveWanted())
         ReturnToLive();

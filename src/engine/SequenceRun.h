@@ -20,8 +20,6 @@ public:
     virtual StepOutcome PerformAction(int index, const ActionStep& step) = 0;
     // The pause before a return to live.
     virtual void Wait(DWORD milliseconds) = 0;
-    // Told of every step performed, with its outcome, after its feedback.
-    virtual void StepPerformed(int /*index*/, const StepOutcome& /*outcome*/) {}
 
 protected:
     ~IRunHost() = default;
@@ -46,7 +44,7 @@ public:
     // No run: the state of a window that has just started.
     void Reset();
 
-    bool Running() const { return m_running; }
+    bool Running() const { return m_sequenceRunning; }
     int StepIndex() const { return m_stepIndex; }
 
 private:
@@ -55,8 +53,8 @@ private:
     void End();
 
     IRunHost& m_host;
-    int m_stepIndex = 0;
-    bool m_running = false;
+    int m_stepIndex = 0; // the last step performed in this run
+    bool m_sequenceRunning = false;
     // The mode the run started in: it keeps it to its end, whatever
     // "StepByStep" becomes meanwhile, so a run can always finish.
     bool m_stepByStep = false;

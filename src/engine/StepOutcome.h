@@ -15,8 +15,8 @@ enum class StepResult {
 struct StepOutcome {
     StepResult result = StepResult::Performed;
     // The system's error code of a refused post (the window closed between
-    // the search and the post, or a target of higher integrity) or of a
-    // failed launch; 0 otherwise.
+    // the search and the post, a target of higher integrity, a full queue, a
+    // message that can only be sent) or of a failed launch; 0 otherwise.
     DWORD error = 0;
     HWND window = nullptr; // the top-level window found, or HWND_BROADCAST
     HWND target = nullptr; // where the step went: a control, or the window

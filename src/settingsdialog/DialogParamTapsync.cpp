@@ -157,6 +157,7 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
 }
 
 void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
+    AbandonDrag();
     // A picked window that has closed since is no target: say so in the box
     // rather than store a step that names nothing.
     if (TargetWindow && TargetWindow != HWND_BROADCAST && !IsWindow(TargetWindow)) {
@@ -182,6 +183,7 @@ void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
 }
 
 void CDialogParamTapsync::OnCancel() {
+    AbandonDrag();
     // Every section the dialog may have written goes back as it was.
     RestoreSettingSection(kSectionParam, ParamSnapshot);
     RestoreSettingSection(kSectionAction, ActionSnapshot);
@@ -271,6 +273,7 @@ void CDialogParamTapsync::LoadActionStep(int index) {
 }
 
 void CDialogParamTapsync::SaveActionStep() {
+    AbandonDrag();
     WriteSettingString(kSectionVideo, "Pilote", SelectedVideoSource(VideoSourceCombo).c_str());
     WriteSettingInt(kSectionAction, "BTLive", Checked(IDC_RETURN_TO_LIVE));
     WriteSettingInt(kSectionAction, "Macro", 1);

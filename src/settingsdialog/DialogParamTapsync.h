@@ -39,6 +39,12 @@ private:
     LRESULT OnFinderPaint(WPARAM, LPARAM);
     LRESULT OnCaptureChanged(WPARAM, LPARAM);
     void EndDrag();
+    // Enter, Esc or the action list's keys during a drag: the drag ends
+    // without a choice, so that what is stored or kept is the target and
+    // click point from before it, which belong together.
+    void AbandonDrag();
+    // The drag ends without a choice: what was chosen before it comes back.
+    void CancelDrag();
     bool m_dragHasCapture = false;   // the drag holds the mouse capture
     bool m_releasingCapture = false; // the drag gives it back itself
     // What a drag that loses the mouse gives back.

@@ -109,22 +109,35 @@ LRESULT CDialogParamTapsync::OnFinderButtonUp(WPARAM, LPARAM lParam) {
 
 LRESULT CDialogParamTapsync::OnCaptureChanged(WPARAM, LPARAM) {
     // Another program (or Esc, or a system dialog) took the mouse: the drag
-    // ends without a choice. The target and its click point go back to what
-    // they were before it, as a pair: the last window framed has no release
-    // point of its own.
-    if (m_dragHasCapture && !m_releasingCapture) {
-        EndDrag();
-        TargetWindow = m_targetBeforeDrag;
-        ClickPoint = m_clickPointBeforeDrag;
-        SetDlgItemTextA(m_hWnd, IDC_TARGET_TEXT, m_targetTextBeforeDrag.c_str());
-    }
+    // ends without a choice.
+    if (m_dragHasCapture && !m_releasingCapture)
+        CancelDrag();
     UseDefaultHandling();
     return 0;
+}
+
+void CDialogParamTapsync::CancelDrag() {
+    // The target and its click point go back to what they were before the
+    // drag, as a pair: the last window framed has no release point of its own.
+    EndDrag();
+    TargetWindow = m_targetBeforeDrag;
+    ClickPoint = m_clickPointBeforeDrag;
+    SetDlgItemTextA(m_hWnd, IDC_TARGET_TEXT, m_targetTextBeforeDrag.c_str());
+}
+
+void CDialogParamTapsync::AbandonDrag() {
+    if (!m_dragHasCapture)
+        return;
+    m_releasingCapture = true;
+    ReleaseCapture();
+    m_releasingCapture = false;
+    CancelDrag();
 }
 
 void CDialogParamTapsync::EndDrag() {
     m_dragHasCapture = false;
     InvalidateRect(nullptr, nullptr, FALSE); // every window repaints: no frame is left
+    g_frame.Forget();
     MoveWindow(m_hWnd, SavedDialogRect.left, SavedDialogRect.top,
                SavedDialogRect.right - SavedDialogRect.left,
                SavedDialogRect.bottom - SavedDialogRect.top, TRUE);

@@ -71,6 +71,28 @@ protected:
         return true;
     }
 
+    // "Mouse click" chosen, a whole drag chooses a point of the canvas, then
+    // a second drag frames the inner panel's "Capture" and goes on: the
+    // button is still down. The first drag's release point comes back.
+    void ChooseTheCanvasThenFrameCaptureInASecondDrag(HWND settings, POINT* release) {
+        const int height = WindowHeight(settings);
+        SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0);
+        const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+        RECT canvasRect = {};
+        GetWindowRect(Control(500), &canvasRect);
+        *release = {canvasRect.left + 100, canvasRect.top + 60};
+        ASSERT_TRUE(StartFinderDrag(settings));
+        MovePointerTo(*release);
+        ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
+        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+        ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+
+        ASSERT_TRUE(StartFinderDrag(settings, kBesideTheFirstPress));
+        MovePointerTo(CentreOfWindow(InnerPanelCapture()));
+        ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
+            << EditText(box);
+    }
+
     TempDir m_elsewhere; // the second stand-in's own log
 };
 
@@ -278,25 +300,12 @@ TEST_F(Finder, ALostMouseKeepsTheTargetAndClickPointFromBeforeTheDrag) {
     const HWND settings = OpenSettingsWithoutSteps();
     ASSERT_NE(nullptr, settings);
     const int height = WindowHeight(settings);
-    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
     const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
-
-    // A whole drag chooses a point of the canvas.
-    const HWND canvas = Control(500);
-    RECT canvasRect = {};
-    GetWindowRect(canvas, &canvasRect);
-    const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
-    ASSERT_TRUE(StartFinderDrag(settings));
-    MovePointerTo(release);
-    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
-    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
-    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
-
-    // The next one frames a button elsewhere, deeper down, and loses the mouse.
-    ASSERT_TRUE(StartFinderDrag(settings, kBesideTheFirstPress));
-    MovePointerTo(CentreOfWindow(InnerPanelCapture()));
-    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
-        << EditText(box);
+    POINT release = {};
+    ChooseTheCanvasThenFrameCaptureInASecondDrag(settings, &release);
+    if (HasFatalFailure())
+        return;
+    // The second drag loses the mouse.
     SendMessageA(settings, WM_CANCELMODE, 0, 0);
     ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
     RunLinuxProgram("/usr/bin/xdotool mouseup 1");
@@ -311,9 +320,40 @@ TEST_F(Finder, ALostMouseKeepsTheTargetAndClickPointFromBeforeTheDrag) {
     EXPECT_EQ("canvas:500", received[0].receiver);
     EXPECT_EQ(static_cast<unsigned>(WM_LBUTTONDOWN), received[0].Message());
     POINT expected = release;
-    ScreenToClient(canvas, &expected);
+    ScreenToClient(Control(500), &expected);
     EXPECT_EQ(static_cast<unsigned long long>(MAKELPARAM(expected.x, expected.y)),
               received[0].LParam());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Finder, OkPressedDuringADragStoresTheTargetAndClickPointFromBeforeIt) {
+    // Enter reaches the default button while the mouse is held: the step
+    // stored must not pair the window framed last with the earlier point.
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    POINT release = {};
+    ChooseTheCanvasThenFrameCaptureInASecondDrag(settings, &release);
+    if (HasFatalFailure())
+        return;
+    PostMessageA(settings, WM_COMMAND, IDOK, 0); // what Enter does in a dialog
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(settings); }));
+    // The button comes up over the application, which sees that release.
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitForPolls(1));
+    const size_t before = m_imager->Messages().size();
+
+    Press();
+    const std::vector<ImagerEvent> received = m_imager->WaitForMessages(before + 1);
+    ASSERT_GT(received.size(), before);
+    EXPECT_EQ("canvas:500", received[before].receiver);
+    EXPECT_EQ(static_cast<unsigned>(WM_LBUTTONDOWN), received[before].Message());
+    POINT expected = release;
+    ScreenToClient(Control(500), &expected);
+    EXPECT_EQ(static_cast<unsigned long long>(MAKELPARAM(expected.x, expected.y)),
+              received[before].LParam());
 }
 
 } // namespace

@@ -261,7 +261,10 @@ TEST_P(StepOutcomes, SayWhyAStepWasNotPerformed) {
         step.windowDescription = GetParam().description;
     step.targetPath = "2;140;62";
     step.program = "C:\\no\\such\\program.exe";
-    EXPECT_EQ(GetParam().expected, PerformAction(step, 0).result);
+    const StepOutcome outcome = PerformAction(step, 0);
+    EXPECT_EQ(GetParam().expected, outcome.result);
+    // A failed launch says why, as the system told it.
+    EXPECT_EQ(GetParam().expected == StepResult::LaunchFailed, outcome.error != 0);
     DeliverPostedMessages();
 }
 
