@@ -3,7 +3,8 @@
 #
 # Builds what it needs, runs Snap beside the stand-in camera library and the
 # stand-in imaging application under Wine (private Xvfb), measures, and prints
-# a Markdown table, also saved to build/bench/results.md (raw data beside it).
+# Markdown tables, also saved to build/bench/results.md (raw data in
+# build/bench/<build>/).
 # It measures and reports; it asserts no time. Each figure's target is printed
 # with it, and whether this run met it.
 #
@@ -31,13 +32,21 @@
 #   Peak memory   VmHWM of the same processes (Snap's after the presses).
 #   Size   the i686 release build/release/bin/Snap.exe, as built and stripped
 #       (a stripped copy). Target: stripped <= 400 KB.
+# All of it twice in one run: the x86_64 test build under the host's Wine,
+# then what ships, the i686 release build (Snap.exe, the stand-in library and
+# the programs it is compared with, all 32-bit), under the private 32-bit Wine
+# of scripts/wine32-setup.sh. Where the kernel cannot execute i386 programs
+# that Wine runs under QEMU's user-mode emulation, whose cost is in the i686
+# figures (CPU, memory and times are the emulator process's); the tables say
+# which kernel mode gave them. A side-by-side summary ends the report.
 # Then a breakdown of what a press goes through, timed by BenchDriver: profile
 # reads and writes on a copy of Snap's settings file (Snap saves its window
 # placement, 11 keys, before every step; only changed keys get written), the
 # window search, the library call, and a message posted straight to the
 # imaging application.
 #
-# Environment: BENCH_PRESSES (default 300), BENCH_IDLE_SECONDS (default 30).
+# Environment: BENCH_PRESSES (default 300), BENCH_IDLE_SECONDS (default 30),
+# BENCH_BUILDS (default "x86_64 i686").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -47,17 +56,47 @@ idle_seconds=${BENCH_IDLE_SECONDS:-30}
 unset KELVRATOUCH_SIM_DIR
 
 bash scripts/setup.sh
+bash scripts/wine32-setup.sh
 echo "Building..."
 cmake --preset test >/dev/null
 cmake --build --preset test --target Snap KelvraTouch StandInImager PollFloor EmptyDialog BenchDriver >/dev/null
 cmake --preset release >/dev/null
-cmake --build --preset release --target Snap >/dev/null
+cmake --build --preset release --target Snap KelvraTouch StandInImager PollFloor EmptyDialog BenchDriver >/dev/null
 
-work="$root/build/bench"
+bench_root="$root/build/bench"
+mkdir -p "$bench_root"
+rm -f "$bench_root/results.md"
+
+. scripts/wine-session.sh
+wine_session_start "$root"
+wine32_session_start "$root"
+kernel_mode=$(sed -n 2p build/wine32/ready)
+
+pids=()
+stop_programs() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    pids=()
+}
+cleanup() {
+    stop_programs
+    wine_session_stop
+}
+trap cleanup EXIT
+
+# One build's measurements and tables; sets the figures the summary shows.
+#   bench_build NAME BIN_FOLDER WINE_COMMAND "DESCRIPTION"
+bench_build() {
+work="$bench_root/$1"
+bin="$2"
+runner="$3"
+description="$4"
+echo
+echo "== $description"
 run="$work/run"
 rm -rf "$run"
 mkdir -p "$run"/{snap,floor,empty,imager,scratch}
-bin="$root/build/test/bin"
 # A name of its own, so its per-user settings and its process are its own.
 cp "$bin/Snap.exe" "$run/snap/SnapBench.exe"
 cp "$bin/PollFloor.exe" "$run/floor/"
@@ -66,30 +105,18 @@ cp "$bin/StandInImager.exe" "$run/imager/"
 cp "$bin/BenchDriver.exe" "$run/"
 # Each program gets its own copy of the library, hence its own controls and log.
 for folder in snap floor scratch; do cp "$bin/KelvraTouch.dll" "$run/$folder/"; done
+mkdir -p "$work"
 rm -f "$work"/{presses.tsv,breakdown.tsv,results.md,processes.txt}
 
-. scripts/wine-session.sh
-wine_session_start "$root"
-
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    pids=()
-    wine_session_stop
-}
-trap cleanup EXIT
-
-winpath() { winepath -w "$1" 2>/dev/null; }
-driver() { timeout 900 wine "$run/BenchDriver.exe" "$@" </dev/null; }
+winpath() { "$runner" winepath -w "$1" </dev/null 2>/dev/null; }
+driver() { timeout 900 "$runner" "$run/BenchDriver.exe" "$@" </dev/null; }
 
 # Started from its folder; wine's process becomes the Windows program's, and
 # its command line is then the program's. Sets $started.
 start_program() { # folder exe [args...]
     local folder=$1
     shift
-    (cd "$folder" && exec wine "$@" </dev/null >/dev/null 2>&1) &
+    (cd "$folder" && exec "$runner" "$@" </dev/null >/dev/null 2>&1) &
     started=$!
     pids+=("$started")
 }
@@ -132,8 +159,8 @@ now() { date +%s.%N; }
 
 title="Bench Imager $$"
 driver ini "$(winpath "$run/snap/SnapBench.INI")" "$title"
-local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
-settings_folder=$(winepath -u "$local_appdata\\SnapBench" 2>/dev/null)
+local_appdata=$("$runner" cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
+settings_folder=$("$runner" winepath -u "$local_appdata\\SnapBench" </dev/null 2>/dev/null)
 settings_windows="$local_appdata\\SnapBench\\SnapBench.INI"
 rm -rf "$settings_folder" # seeded again from SnapBench.INI at start
 
@@ -183,8 +210,7 @@ rm -f "$settings_folder/BenchCopy.INI"
 snap_peak=$(peak_kb "$snap_pid")
 kill -0 "$snap_pid" 2>/dev/null && kill -0 "$imager_pid" 2>/dev/null ||
     echo "Snap or the imaging application ended during the run" >&2
-cleanup
-trap - EXIT
+stop_programs
 
 cp build/release/bin/Snap.exe "$work/Snap-stripped.exe"
 i686-w64-mingw32-strip "$work/Snap-stripped.exe"
@@ -263,9 +289,58 @@ snap_part=$(calc "$d2d_p50 - ${library_press:-0} - ${post_logged:-0}")
     echo "| First press after start (Snap writes the placement section for the first time): detection to delivery | $d2d_first |"
     echo "| Detection to delivery p50 less the library's press call and the direct post: Snap's own part | $snap_part |"
     [ "$odd" -eq 0 ] || echo "| Presses left out (not delivered, or an unexpected answer; see presses.tsv) | $odd |"
-} | tee "$work/results.md"
+} >"$work/results.md"
+{
+    echo
+    echo "### $description"
+    echo
+    cat "$work/results.md"
+} | tee -a "$bench_root/results.md"
+printf '%s\t%s\n' \
+    "Detection to delivery, p50 / p99 / max" "$d2d_p50 / $d2d_p99 / $d2d_max ms" \
+    "Physical press to delivery, mean / p99" "$p2d_mean / $p2d_p99 ms" \
+    "Poll interval while idle, mean / p99" "$snap_interval_mean / $snap_interval_p99 ms" \
+    "Idle CPU, % of one core (Snap / floor)" "$snap_cpu % / $floor_cpu %" \
+    "Peak memory, VmHWM (Snap / floor)" "$snap_peak KB / $floor_peak KB" \
+    "Presses delivered" "$measured of $presses" >"$work/summary.tsv"
+
 
 if [ "$measured" -lt $((presses < 200 ? presses : 200)) ]; then
     echo "Too few presses delivered ($measured of $presses): the figures above are incomplete." >&2
+    short_builds+=("$1")
+fi
+}
+
+short_builds=()
+builds=${BENCH_BUILDS:-x86_64 i686}
+for build in $builds; do
+    case $build in
+        x86_64) bench_build x86_64 "$root/build/test/bin" wine \
+            "x86_64 test build, host Wine (64-bit)" ;;
+        i686) bench_build i686 "$root/build/release/bin" "$root/cmake/wine32-run.sh" \
+            "i686 release build (what ships), 32-bit Wine, $kernel_mode i386 execution" ;;
+        *) echo "Unknown build $build (x86_64 or i686)" >&2; exit 2 ;;
+    esac
+done
+cleanup
+trap - EXIT
+
+# Side by side: the figures of every build measured.
+{
+    echo
+    echo "### Side by side (kernel: $kernel_mode i386 execution for the i686 build)"
+    echo
+    header="| Figure |"; rule="|---|"
+    for build in $builds; do header+=" $build |"; rule+="---|"; done
+    echo "$header"
+    echo "$rule"
+    gawk -F'\t' -v n="$(echo $builds | wc -w)" '
+        { row[FNR] = row[FNR] " " $2 " |"; name[FNR] = $1; if (FNR > rows) rows = FNR }
+        END { for (i = 1; i <= rows; ++i) print "| " name[i] " |" row[i] }
+    ' $(for build in $builds; do echo "$bench_root/$build/summary.tsv"; done)
+} | tee -a "$bench_root/results.md"
+
+if [ ${#short_builds[@]} -gt 0 ]; then
+    echo "Incomplete figures for: ${short_builds[*]}" >&2
     exit 1
 fi
