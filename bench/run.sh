@@ -224,7 +224,7 @@ kill "$empty_pid"
 echo "Pressing the camera button $presses times, each at a random moment, for Snap and the floor at once..."
 driver presses "$(winpath "$run/imager/imager.log")" "$presses" "$(winpath "$work/presses.tsv")" \
     "$(winpath "$run/snap")" "$(winpath "$run/floor")"
-kill "$floor_pid"
+kill "$floor_pid" 2>/dev/null || true
 
 echo "Timing the pieces of a press..."
 # The copy beside the original: the same drive and depth of path under Wine.
@@ -237,7 +237,7 @@ kill -0 "$snap_pid" 2>/dev/null && kill -0 "$imager_pid" 2>/dev/null ||
     echo "Snap or the imaging application ended during the run" >&2
 
 echo "Counting the settings file's reads and writes over $traced_presses presses (Snap again, traced)..."
-kill "$snap_pid"
+kill "$snap_pid" 2>/dev/null || true
 wait "$snap_pid" 2>/dev/null || true
 traced_line0=$(lines "$snap_log")
 trace_to="$work/profile-trace.txt"
@@ -251,7 +251,7 @@ done
 driver presses "$(winpath "$run/imager/imager.log")" "$traced_presses" \
     "$(winpath "$work/traced-presses.tsv")" "$(winpath "$run/snap")"
 sleep 0.5 # the poll after the last press closes its count
-kill "$traced_pid"
+kill "$traced_pid" 2>/dev/null || true
 wait "$traced_pid" 2>/dev/null || true
 gawk -v from="$traced_line0" 'FNR > from' "$snap_log" >"$work/traced-calls.tsv"
 stop_programs
