@@ -3,19 +3,27 @@
 // stand-in imaging application write in their logs, so times subtract across
 // processes.
 //
-//   BenchDriver ini <file> <imager title>
-//       writes Snap's settings for the benchmark: step by step, one step that
-//       posts 0x500 to the imaging application's main window
-//   BenchDriver presses <camera folder> <imager log> <count> <out>
-//       presses the camera button <count> times, each at a random moment, and
-//       writes per press: index, trigger start, trigger written, the library's
-//       call that answered the press, the imaging application's receipt
+//   BenchDriver ini <file>
+//       writes Snap's settings for the benchmark: step by step, one button
+//       click on the "Capture" button two panels deep in the imaging
+//       application (found by its window class and a stored path)
+//   BenchDriver floor-target
+//       prints the floor program's target, a button beside Snap's at the
+//       same depth: "<window> <path>", its command line after the settings file
+//   BenchDriver presses <imager log> <count> <out> <Snap's camera folder> [<floor's camera folder>]
+//       presses the camera button <count> times, each at a random moment; with
+//       two folders both libraries are pressed at the same moment, and each
+//       press's two deliveries are told apart by the control clicked. Writes
+//       per press: index, trigger start, trigger written, then for Snap and
+//       the floor the library's call that answered the press and the imaging
+//       application's receipt of the click
 //   BenchDriver breakdown <settings copy> <scratch folder> <imager title> <imager log> <out>
 //       times the pieces a press goes through: profile reads and writes on a
 //       copy of Snap's settings file, the window search, calls of the library
 //       (a copy in the scratch folder), and a message posted straight to the
 //       imaging application until it has logged it
 // Results go to <out> as tab-separated text; progress goes to the console.
+#include "FloorTarget.h"
 #include "settings/StoredText.h"
 
 #include <windows.h>
@@ -29,9 +37,20 @@
 
 namespace {
 
-constexpr UINT kStepMessage = 0x500;   // what Snap's one step posts
 constexpr UINT kDirectMessage = 0x600; // what the driver posts itself
 constexpr DWORD kDeliveryTimeoutMs = 3000;
+
+// The imaging application's window, at its reference client size, and the two
+// buttons clicked: "Capture" (211) for Snap and "Live" (212) for the floor,
+// both in the panel 210 inside the panel 200 (the 4th child of the main
+// window, whose 3rd child is 210). Their centres, in the main window's client
+// area: 211 at 330..430 x 40..70, 212 at 330..430 x 80..110.
+constexpr const char* kImagerWindow = "800;600;KelvraImagerStandIn";
+constexpr const char* kSnapPath = "4;3;380;55";
+constexpr const char* kFloorPath = "4;3;380;95";
+constexpr const char* kClickReceiver = "panel:210";
+constexpr const char* kSnapClickWParam = "0x000000D3";  // 211, BN_CLICKED
+constexpr const char* kFloorClickWParam = "0x000000D4"; // 212, BN_CLICKED
 
 double NowMs() {
     static const double frequency = [] {
@@ -110,21 +129,40 @@ private:
     std::string m_partial;
 };
 
-// The time of the imaging application's next "main" line for this message
-// (and this wParam, when given); negative when none came in time.
-double WaitForReceipt(LogFollower& log, UINT message, const char* wParam, DWORD timeoutMs) {
+// One line the imaging application is expected to log, and when it did.
+struct CReceipt {
+    const char* receiver;
+    std::string event;  // "0x%04X" of the message
+    const char* wParam; // null: any
+    double time = -1;
+};
+
+CReceipt Expect(const char* receiver, UINT message, const char* wParam) {
     char event[16];
     std::snprintf(event, sizeof event, "0x%04X", message);
+    return {receiver, event, wParam};
+}
+
+// Follows the log until every expected line has come (each one's first
+// occurrence) or the time is up; those that never came keep a negative time.
+void WaitForReceipts(LogFollower& log, std::vector<CReceipt>& expected, DWORD timeoutMs) {
     const double deadline = NowMs() + timeoutMs;
-    while (NowMs() < deadline) {
+    size_t pending = expected.size();
+    while (pending > 0 && NowMs() < deadline) {
         for (const std::string& line : log.NewLines()) {
             const std::vector<std::string> f = Fields(line);
-            if (f.size() >= 4 && f[1] == "main" && f[2] == event && (!wParam || f[3] == wParam))
-                return std::atof(f[0].c_str());
+            for (CReceipt& r : expected) {
+                if (r.time < 0 && f.size() >= 4 && f[1] == r.receiver && f[2] == r.event &&
+                    (!r.wParam || f[3] == r.wParam)) {
+                    r.time = std::atof(f[0].c_str());
+                    --pending;
+                    break;
+                }
+            }
         }
-        Sleep(3); // the time read is the log's: how soon it is seen does not matter
+        if (pending > 0)
+            Sleep(3); // the time read is the log's: how soon it is seen does not matter
     }
-    return -1;
 }
 
 std::string StoredText(std::string text) {
@@ -140,18 +178,16 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
     return std::fclose(file) == 0 && written;
 }
 
-// Snap's settings: one step-by-step step posting 0x500 to the main window of
-// the imaging application with this title (the "Capture" button's point: a
-// button's messages go to its parent, the main window), beeps off, Snap's
-// window away from the top left corner.
-int WriteSettings(const std::string& path, const std::string& imagerTitle) {
+// Snap's settings: one step-by-step step, a button click on the imaging
+// application's window found by its class (no title), on the control the
+// path leads to; beeps off, Snap's window away from the top left corner.
+int WriteSettings(const std::string& path) {
     const std::string text =
         "[Param]\r\nStepByStep=1\r\nNoBeep=0\r\nPutInSysTray=0\r\nLittleIcon=0\r\nDelay=350\r\n" +
         StoredText("SoftPos") + "=" + StoredText("300;700") + "\r\n" + StoredText("Base") + "=" +
-        StoredText("800;600;KelvraImagerStandIn\t" + imagerTitle) + "\r\n" +
-        StoredText("Destination") + "=" + StoredText("80;35") + "\r\n" +
-        "[Action]\r\nBTLive=0\r\nType=3\r\nMessage=" + std::to_string(kStepMessage) +
-        "\r\nType1=-1\r\n[Video]\r\nPilote=USB 28 Camera\r\n";
+        StoredText(std::string(kImagerWindow) + "\t") + "\r\n" + StoredText("Destination") + "=" +
+        StoredText(kSnapPath) + "\r\n" +
+        "[Action]\r\nBTLive=0\r\nType=0\r\nType1=-1\r\n[Video]\r\nPilote=USB 28 Camera\r\n";
     return WriteWholeFile(path, text) ? 0 : 1;
 }
 
@@ -166,14 +202,45 @@ bool CreatePressFile(const std::string& path) {
     return true;
 }
 
-int Presses(const std::string& cameraFolder, const std::string& imagerLog, int count,
-            const std::string& outPath) {
+// One program's camera library under the driver: its press trigger, its log,
+// and what the imaging application logs when that program delivers.
+struct CPressedProgram {
+    std::string pressPath;
+    LogFollower camera;
+    const char* clickWParam;
+};
+
+// The library's answer to this press: its first press line since the trigger,
+// and a note when the log says something else.
+const char* Detection(CPressedProgram& program, double start, double& detected) {
+    detected = -1;
+    int pressLines = 0;
+    for (const std::string& line : program.camera.NewLines()) {
+        const std::vector<std::string> f = Fields(line);
+        if (f.size() >= 2 && (f[1] == "0" || f[1] == "2") && ++pressLines == 1)
+            detected = std::atof(f[0].c_str());
+    }
+    // A call may begin just before the trigger and still take it; much
+    // earlier, the press was not ours (the library's named event is shared).
+    return detected < 0             ? "no press in the library's log"
+           : pressLines > 1         ? "more than one press answered"
+           : detected < start - 1.0 ? "answered before the trigger"
+                                    : "";
+}
+
+int Presses(const std::string& imagerLog, int count, const std::string& outPath,
+            const std::vector<std::string>& cameraFolders) {
     FILE* out = std::fopen(outPath.c_str(), "wb");
     if (!out)
         return 1;
-    std::fprintf(out, "index\ttrigger_start\ttrigger_written\tdetected\tdelivered\tnote\n");
-    const std::string pressPath = cameraFolder + "\\press";
-    LogFollower camera(cameraFolder + "\\KelvraTouchSim.log", true);
+    std::fprintf(out, "index\ttrigger_start\ttrigger_written\tsnap_detected\tsnap_delivered\t"
+                      "floor_detected\tfloor_delivered\tnote\n");
+    std::vector<CPressedProgram> programs;
+    const char* const clicks[] = {kSnapClickWParam, kFloorClickWParam};
+    for (size_t p = 0; p < cameraFolders.size() && p < 2; ++p)
+        programs.push_back({cameraFolders[p] + "\\press",
+                            LogFollower(cameraFolders[p] + "\\KelvraTouchSim.log", true),
+                            clicks[p]});
     LogFollower imager(imagerLog, true);
     std::mt19937_64 random(static_cast<unsigned long long>(NowMs() * 1000));
     // Three poll intervals wide: wherever the last poll was, the press lands
@@ -182,35 +249,40 @@ int Presses(const std::string& cameraFolder, const std::string& imagerLog, int c
     int delivered = 0;
     for (int i = 1; i <= count; ++i) {
         WaitUntil(NowMs() + delay(random));
-        (void)camera.NewLines(); // the idle calls before the press
+        for (CPressedProgram& program : programs)
+            (void)program.camera.NewLines(); // the idle calls before the press
         const double start = NowMs();
-        if (!CreatePressFile(pressPath)) {
-            std::fprintf(out, "%d\t-1\t-1\t-1\t-1\tpress file left over\n", i);
-            DeleteFileA(pressPath.c_str());
+        // Both triggers at once, first one then the other by turns, so that
+        // neither program is always the one pressed a few microseconds later.
+        bool created = true;
+        for (size_t k = 0; k < programs.size(); ++k)
+            created = CreatePressFile(programs[(k + i) % programs.size()].pressPath) && created;
+        const double written = NowMs();
+        if (!created) {
+            std::fprintf(out, "%d\t-1\t-1\t-1\t-1\t-1\t-1\tpress file left over\n", i);
+            for (CPressedProgram& program : programs)
+                DeleteFileA(program.pressPath.c_str());
             continue;
         }
-        const double written = NowMs();
-        const double receipt = WaitForReceipt(imager, kStepMessage, nullptr, kDeliveryTimeoutMs);
-        // The library's answer to this press: its first press line since the trigger.
-        double detected = -1;
-        int pressLines = 0;
-        for (const std::string& line : camera.NewLines()) {
-            const std::vector<std::string> f = Fields(line);
-            if (f.size() >= 2 && (f[1] == "0" || f[1] == "2") && ++pressLines == 1)
-                detected = std::atof(f[0].c_str());
+        std::vector<CReceipt> receipts;
+        for (CPressedProgram& program : programs)
+            receipts.push_back(Expect(kClickReceiver, WM_COMMAND, program.clickWParam));
+        WaitForReceipts(imager, receipts, kDeliveryTimeoutMs);
+        double detected[2] = {-1, -1}, receipt[2] = {-1, -1};
+        std::string note;
+        const char* const names[] = {"Snap", "floor"};
+        for (size_t p = 0; p < programs.size(); ++p) {
+            receipt[p] = receipts[p].time;
+            const char* detection = Detection(programs[p], start, detected[p]);
+            const char* problem = receipt[p] < 0 ? "not delivered" : detection;
+            if (*problem)
+                note += (note.empty() ? "" : "; ") + std::string(names[p]) + ": " + problem;
+            if (receipt[p] < 0)
+                DeleteFileA(programs[p].pressPath.c_str());
         }
-        // A call may begin just before the trigger and still take it; much
-        // earlier, the press was not ours (the library's named event is shared).
-        const char* note = receipt < 0              ? "not delivered"
-                           : detected < 0           ? "no press in the library's log"
-                           : pressLines > 1         ? "more than one press answered"
-                           : detected < start - 1.0 ? "answered before the trigger"
-                                                    : "";
-        std::fprintf(out, "%d\t%.3f\t%.3f\t%.3f\t%.3f\t%s\n", i, start, written, detected, receipt,
-                     note);
-        if (receipt < 0)
-            DeleteFileA(pressPath.c_str());
-        else
+        std::fprintf(out, "%d\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%s\n", i, start, written,
+                     detected[0], receipt[0], detected[1], receipt[1], note.c_str());
+        if (receipt[0] >= 0)
             ++delivered;
         if (i % 50 == 0)
             std::printf("  %d presses, %d delivered\n", i, delivered);
@@ -234,8 +306,7 @@ void Report(FILE* out, const char* what, std::vector<double> samples) {
                  static_cast<unsigned>(samples.size()));
 }
 
-template <typename Action>
-std::vector<double> Time(int times, Action action) {
+template <typename Action> std::vector<double> Time(int times, Action action) {
     std::vector<double> samples;
     for (int i = 0; i < times; ++i) {
         const double start = NowMs();
@@ -256,10 +327,17 @@ int Breakdown(const std::string& settings, const std::string& scratch,
     char buffer[4096];
 
     // The placement Snap saves before every step: these 11 keys.
-    static const char* const kPlacementKeys[] = {
-        "length", "flags", "showCmd", "ptMinPosition.x", "ptMinPosition.y", "ptMaxPosition.x",
-        "ptMaxPosition.y", "rcNormalPosition.top", "rcNormalPosition.left",
-        "rcNormalPosition.bottom", "rcNormalPosition.right"};
+    static const char* const kPlacementKeys[] = {"length",
+                                                 "flags",
+                                                 "showCmd",
+                                                 "ptMinPosition.x",
+                                                 "ptMinPosition.y",
+                                                 "ptMaxPosition.x",
+                                                 "ptMaxPosition.y",
+                                                 "rcNormalPosition.top",
+                                                 "rcNormalPosition.left",
+                                                 "rcNormalPosition.bottom",
+                                                 "rcNormalPosition.right"};
     const auto writePlacement = [&](int value) {
         for (const char* key : kPlacementKeys)
             WritePrivateProfileStringA("WPlace", key, std::to_string(value).c_str(), file);
@@ -268,9 +346,8 @@ int Breakdown(const std::string& settings, const std::string& scratch,
     Report(out, "GetPrivateProfileStringA, one key", Time(300, [&](int) {
                GetPrivateProfileStringA("Video", "Pilote", "", buffer, sizeof buffer, file);
            }));
-    Report(out, "GetPrivateProfileIntA, one key", Time(300, [&](int) {
-               (void)GetPrivateProfileIntA("Param", "StepByStep", 0, file);
-           }));
+    Report(out, "GetPrivateProfileIntA, one key",
+           Time(300, [&](int) { (void)GetPrivateProfileIntA("Param", "StepByStep", 0, file); }));
     Report(out, "GetPrivateProfileSectionA, the placement section", Time(300, [&](int) {
                GetPrivateProfileSectionA("WPlace", buffer, sizeof buffer, file);
            }));
@@ -279,45 +356,36 @@ int Breakdown(const std::string& settings, const std::string& scratch,
     Report(out, "11 x WritePrivateProfileStringA, values unchanged",
            Time(100, [&](int) { writePlacement(2); }));
     // What Snap reads from the settings file between the library's answer
-    // and the message, as the code is: the run's mode, the placement section,
-    // the step's type, window and target, the message and its parameters,
-    // the beep, the next step, the return to live. Encoded keys, as in the file.
+    // and the next poll for this benchmark's one-step click, in the order
+    // Wine's profile trace shows (bench/run.sh counts them there): the run's
+    // mode, the placement section, the whole step (its "Message" twice), the
+    // beep, the look-ahead, the return to live. Encoded keys, as in the file.
     const std::string base = StoredText("Base"), destination = StoredText("Destination");
-    Report(out, "Snap's settings reads after the answer (2 strings, 1 section, 8 numbers)",
+    Report(out, "Snap's settings reads on a press (4 strings, 1 section, 9 numbers)",
            Time(200, [&](int) {
                (void)GetPrivateProfileIntA("Param", "StepByStep", 0, file);
                GetPrivateProfileSectionA("WPlace", buffer, sizeof buffer, file);
                (void)GetPrivateProfileIntA("Action", "Type", 0, file);
-               GetPrivateProfileStringA("Param", base.c_str(), "", buffer, 256, file);
-               GetPrivateProfileStringA("Param", destination.c_str(), "", buffer, 256, file);
                (void)GetPrivateProfileIntA("Action", "Message", 1024, file);
+               (void)GetPrivateProfileIntA("Action", "Message", 0, file);
                (void)GetPrivateProfileIntA("Action", "WParam", 0, file);
                (void)GetPrivateProfileIntA("Action", "LParam", 0, file);
+               GetPrivateProfileStringA("Action", "ExtApp", "", buffer, 256, file);
+               GetPrivateProfileStringA("Action", "ExtAppParam", "", buffer, 256, file);
+               GetPrivateProfileStringA("Param", base.c_str(), "", buffer, 256, file);
+               GetPrivateProfileStringA("Param", destination.c_str(), "", buffer, 256, file);
                (void)GetPrivateProfileIntA("Param", "NoBeep", 0, file);
                (void)GetPrivateProfileIntA("Action", "Type1", -1, file);
                (void)GetPrivateProfileIntA("Action", "BTLive", 0, file);
            }));
 
-    // The window search of one step as Snap makes it: the top-level window by
-    // its title, then a walk of its children for the visible one under the
-    // stored point ("Capture", 80;35 of 800x600), scaled to the client area.
-    Report(out, "Snap's window search for one step (FindWindowA by title, walk of the children)",
-           Time(200, [&](int) {
-               HWND top = FindWindowA(nullptr, imagerTitle.c_str());
-               RECT client = {};
-               GetClientRect(top, &client);
-               const POINT point = {MulDiv(80, client.right, 800), MulDiv(35, client.bottom, 600)};
-               HWND control = nullptr;
-               for (HWND child = GetWindow(top, GW_CHILD); child;
-                    child = GetWindow(child, GW_HWNDNEXT)) {
-                   RECT area = {};
-                   GetWindowRect(child, &area);
-                   MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&area), 2);
-                   if (PtInRect(&area, point) && IsWindowVisible(child))
-                       control = child;
-               }
-               (void)GetParent(control);
-           }));
+    // The window search of one step: the top-level window by its class, the
+    // path's two panels, then the visible child under the point, scaled to
+    // the client area; what the floor does on every press, and Snap in its way.
+    CFloorTarget target;
+    if (ParseFloorTarget(kImagerWindow, kSnapPath, target))
+        Report(out, "Window search for one step (FindWindowA by class, the path's walk)",
+               Time(200, [&](int) { (void)FindFloorControl(target); }));
 
     // The library itself: a copy with its own control folder and log.
     HMODULE library = LoadLibraryA((scratch + "\\KelvraTouch.dll").c_str());
@@ -350,9 +418,10 @@ int Breakdown(const std::string& settings, const std::string& scratch,
             std::snprintf(wParam, sizeof wParam, "0x%08X", i);
             const double start = NowMs();
             PostMessageA(imager, kDirectMessage, static_cast<WPARAM>(i), 0);
-            const double receipt = WaitForReceipt(log, kDirectMessage, wParam, kDeliveryTimeoutMs);
-            if (receipt >= 0)
-                latencies.push_back(receipt - start);
+            std::vector<CReceipt> receipt = {Expect("main", kDirectMessage, wParam)};
+            WaitForReceipts(log, receipt, kDeliveryTimeoutMs);
+            if (receipt[0].time >= 0)
+                latencies.push_back(receipt[0].time - start);
             Sleep(20);
         }
         Report(out, "PostMessageA to the imaging application until logged", latencies);
@@ -365,10 +434,15 @@ int Breakdown(const std::string& settings, const std::string& scratch,
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "ini" && argc == 4)
-        return WriteSettings(argv[2], argv[3]);
-    if (command == "presses" && argc == 6)
-        return Presses(argv[2], argv[3], std::atoi(argv[4]), argv[5]);
+    if (command == "ini" && argc == 3)
+        return WriteSettings(argv[2]);
+    if (command == "floor-target" && argc == 2) {
+        std::printf("%s %s\n", kImagerWindow, kFloorPath);
+        return 0;
+    }
+    if (command == "presses" && (argc == 6 || argc == 7))
+        return Presses(argv[2], std::atoi(argv[3]), argv[4],
+                       std::vector<std::string>(argv + 5, argv + argc));
     if (command == "breakdown" && argc == 7)
         return Breakdown(argv[2], argv[3], argv[4], argv[5], argv[6]);
     std::fprintf(stderr, "usage: BenchDriver ini|presses|breakdown ... (see the source)\n");

@@ -3,16 +3,33 @@
 #
 # Builds what it needs, runs Snap beside the stand-in camera library and the
 # stand-in imaging application under Wine (private Xvfb), measures, and prints
-# a Markdown table, also saved to build/bench/results.md (raw data beside it).
+# Markdown tables, also saved to build/bench/results.md (raw data in
+# build/bench/<build>/).
 # It measures and reports; it asserts no time. Each figure's target is printed
 # with it, and whether this run met it.
 #
 # The figures:
 #   Detection to delivery   from the stand-in library's call that answered a
 #       press (its log line) to the imaging application's log line for the
-#       message Snap posted on that press. Both logs are on the performance
-#       counter's clock. This is Snap's own reaction time, plus the library
-#       call and the receiver's wake-up. Target: p99 <= 10 ms.
+#       button click Snap posted on that press. Both logs are on the
+#       performance counter's clock. This is Snap's own reaction time, plus
+#       the library call and the receiver's wake-up. Target: p99 <= 10 ms.
+#   Snap / floor   the same, side by side with the floor program on the same
+#       presses: both libraries (one copy each) get their press at the same
+#       moment, each program clicks its own button of the same panel (Snap
+#       "Capture" 211, the floor "Live" 212), and the imaging application's
+#       log tells the two clicks apart. The floor (PollFloor) does the least
+#       the job needs: a 50 ms poll; on a press, the window by its class, the
+#       stored path's walk, the click posted; its target from its command
+#       line. The ratios at p50 and p99 are the figures that hold on a noisy
+#       machine, more than either time alone.
+#   Settings file per press   reads and writes of Snap's settings file that a
+#       press adds to a poll, counted in a second, short session of Snap under
+#       Wine's trace of the profile functions (WINEDEBUG=trace+profile on
+#       Snap's process only, so the timed presses are not slowed by it): the
+#       profile calls between the library call that answered a press and the
+#       next call, less those of a poll without a press. The floor reads and
+#       writes nothing on a press (one read of "Pilote" per poll).
 #   Physical press to delivery   the press trigger is written at a random
 #       moment between polls (BenchDriver records when, on the same clock);
 #       the library takes it at its next call. So a press waits for the next
@@ -31,33 +48,72 @@
 #   Peak memory   VmHWM of the same processes (Snap's after the presses).
 #   Size   the i686 release build/release/bin/Snap.exe, as built and stripped
 #       (a stripped copy). Target: stripped <= 400 KB.
+# All of it twice in one run: the x86_64 test build under the host's Wine,
+# then what ships, the i686 release build (Snap.exe, the stand-in library and
+# the programs it is compared with, all 32-bit), under the private 32-bit Wine
+# of scripts/wine32-setup.sh. Where the kernel cannot execute i386 programs
+# that Wine runs under QEMU's user-mode emulation, whose cost is in the i686
+# figures (CPU, memory and times are the emulator process's); the tables say
+# which kernel mode gave them. A side-by-side summary ends the report.
 # Then a breakdown of what a press goes through, timed by BenchDriver: profile
 # reads and writes on a copy of Snap's settings file (Snap saves its window
 # placement, 11 keys, before every step; only changed keys get written), the
 # window search, the library call, and a message posted straight to the
 # imaging application.
 #
-# Environment: BENCH_PRESSES (default 300), BENCH_IDLE_SECONDS (default 30).
+# Environment: BENCH_PRESSES (default 300), BENCH_IDLE_SECONDS (default 30),
+# BENCH_TRACED_PRESSES (default 20), BENCH_BUILDS (default "x86_64 i686").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 presses=${BENCH_PRESSES:-300}
 idle_seconds=${BENCH_IDLE_SECONDS:-30}
+traced_presses=${BENCH_TRACED_PRESSES:-20}
 # The libraries must use their own folders as control folders, not a caller's.
 unset KELVRATOUCH_SIM_DIR
 
 bash scripts/setup.sh
+bash scripts/wine32-setup.sh
 echo "Building..."
 cmake --preset test >/dev/null
 cmake --build --preset test --target Snap KelvraTouch StandInImager PollFloor EmptyDialog BenchDriver >/dev/null
 cmake --preset release >/dev/null
-cmake --build --preset release --target Snap >/dev/null
+cmake --build --preset release --target Snap KelvraTouch StandInImager PollFloor EmptyDialog BenchDriver >/dev/null
 
-work="$root/build/bench"
+bench_root="$root/build/bench"
+mkdir -p "$bench_root"
+rm -f "$bench_root/results.md"
+
+. scripts/wine-session.sh
+wine_session_start "$root"
+wine32_session_start "$root"
+kernel_mode=$(sed -n 2p build/wine32/ready)
+
+pids=()
+stop_programs() {
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    pids=()
+}
+cleanup() {
+    stop_programs
+    wine_session_stop
+}
+trap cleanup EXIT
+
+# One build's measurements and tables; sets the figures the summary shows.
+#   bench_build NAME BIN_FOLDER WINE_COMMAND "DESCRIPTION"
+bench_build() {
+work="$bench_root/$1"
+bin="$2"
+runner="$3"
+description="$4"
+echo
+echo "== $description"
 run="$work/run"
 rm -rf "$run"
 mkdir -p "$run"/{snap,floor,empty,imager,scratch}
-bin="$root/build/test/bin"
 # A name of its own, so its per-user settings and its process are its own.
 cp "$bin/Snap.exe" "$run/snap/SnapBench.exe"
 cp "$bin/PollFloor.exe" "$run/floor/"
@@ -66,30 +122,24 @@ cp "$bin/StandInImager.exe" "$run/imager/"
 cp "$bin/BenchDriver.exe" "$run/"
 # Each program gets its own copy of the library, hence its own controls and log.
 for folder in snap floor scratch; do cp "$bin/KelvraTouch.dll" "$run/$folder/"; done
-rm -f "$work"/{presses.tsv,breakdown.tsv,results.md,processes.txt}
+mkdir -p "$work"
+rm -f "$work"/{presses.tsv,traced-presses.tsv,profile-trace.txt,breakdown.tsv,results.md,processes.txt}
 
-. scripts/wine-session.sh
-wine_session_start "$root"
-
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    pids=()
-    wine_session_stop
-}
-trap cleanup EXIT
-
-winpath() { winepath -w "$1" 2>/dev/null; }
-driver() { timeout 900 wine "$run/BenchDriver.exe" "$@" </dev/null; }
+winpath() { "$runner" winepath -w "$1" </dev/null 2>/dev/null; }
+driver() { timeout 900 "$runner" "$run/BenchDriver.exe" "$@" </dev/null; }
 
 # Started from its folder; wine's process becomes the Windows program's, and
-# its command line is then the program's. Sets $started.
+# its command line is then the program's. Sets $started. With $trace_to set,
+# Wine's trace of the profile functions goes to that file.
+trace_to=
 start_program() { # folder exe [args...]
     local folder=$1
     shift
-    (cd "$folder" && exec wine "$@" </dev/null >/dev/null 2>&1) &
+    if [ -n "$trace_to" ]; then
+        (cd "$folder" && WINEDEBUG=trace+profile exec "$runner" "$@" </dev/null >/dev/null 2>"$trace_to") &
+    else
+        (cd "$folder" && exec "$runner" "$@" </dev/null >/dev/null 2>&1) &
+    fi
     started=$!
     pids+=("$started")
 }
@@ -131,9 +181,10 @@ peak_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"; }
 now() { date +%s.%N; }
 
 title="Bench Imager $$"
-driver ini "$(winpath "$run/snap/SnapBench.INI")" "$title"
-local_appdata=$(wine cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
-settings_folder=$(winepath -u "$local_appdata\\SnapBench" 2>/dev/null)
+driver ini "$(winpath "$run/snap/SnapBench.INI")"
+read -r floor_window floor_path < <(driver floor-target | tr -d '\r')
+local_appdata=$("$runner" cmd /c 'echo %LOCALAPPDATA%' </dev/null 2>/dev/null | tr -d '\r')
+settings_folder=$("$runner" winepath -u "$local_appdata\\SnapBench" </dev/null 2>/dev/null)
 settings_windows="$local_appdata\\SnapBench\\SnapBench.INI"
 rm -rf "$settings_folder" # seeded again from SnapBench.INI at start
 
@@ -146,7 +197,7 @@ start_program "$run/snap" SnapBench.exe
 snap_pid=$(windows_pid "$started" SnapBench.exe)
 wait_for_window '^Snap$'
 wait_for_file "$settings_folder/SnapBench.INI"
-start_program "$run/floor" PollFloor.exe "$settings_windows"
+start_program "$run/floor" PollFloor.exe "$settings_windows" "$floor_window" "$floor_path"
 floor_pid=$(windows_pid "$started" PollFloor.exe)
 start_program "$run/empty" EmptyDialog.exe
 empty_pid=$(windows_pid "$started" EmptyDialog.exe)
@@ -167,12 +218,13 @@ snap1=$(cpu_ticks "$snap_pid"); floor1=$(cpu_ticks "$floor_pid"); empty1=$(cpu_t
 t1=$(now)
 snap_line1=$(lines "$snap_log"); floor_line1=$(lines "$floor_log")
 floor_peak=$(peak_kb "$floor_pid"); empty_peak=$(peak_kb "$empty_pid")
-# Out of the way of the press timings.
-kill "$floor_pid" "$empty_pid"
+# Out of the way of the press timings; the floor stays for them.
+kill "$empty_pid"
 
-echo "Pressing the camera button $presses times, each at a random moment..."
-driver presses "$(winpath "$run/snap")" "$(winpath "$run/imager/imager.log")" "$presses" \
-    "$(winpath "$work/presses.tsv")"
+echo "Pressing the camera button $presses times, each at a random moment, for Snap and the floor at once..."
+driver presses "$(winpath "$run/imager/imager.log")" "$presses" "$(winpath "$work/presses.tsv")" \
+    "$(winpath "$run/snap")" "$(winpath "$run/floor")"
+kill "$floor_pid" 2>/dev/null || true
 
 echo "Timing the pieces of a press..."
 # The copy beside the original: the same drive and depth of path under Wine.
@@ -183,8 +235,26 @@ rm -f "$settings_folder/BenchCopy.INI"
 snap_peak=$(peak_kb "$snap_pid")
 kill -0 "$snap_pid" 2>/dev/null && kill -0 "$imager_pid" 2>/dev/null ||
     echo "Snap or the imaging application ended during the run" >&2
-cleanup
-trap - EXIT
+
+echo "Counting the settings file's reads and writes over $traced_presses presses (Snap again, traced)..."
+kill "$snap_pid" 2>/dev/null || true
+wait "$snap_pid" 2>/dev/null || true
+traced_line0=$(lines "$snap_log")
+trace_to="$work/profile-trace.txt"
+start_program "$run/snap" SnapBench.exe
+trace_to=
+traced_pid=$(windows_pid "$started" SnapBench.exe)
+for _ in $(seq 200); do
+    [ "$(lines "$snap_log")" -gt $((traced_line0 + 5)) ] && break # past the first polls
+    sleep 0.1
+done
+driver presses "$(winpath "$run/imager/imager.log")" "$traced_presses" \
+    "$(winpath "$work/traced-presses.tsv")" "$(winpath "$run/snap")"
+sleep 0.5 # the poll after the last press closes its count
+kill "$traced_pid" 2>/dev/null || true
+wait "$traced_pid" 2>/dev/null || true
+gawk -v from="$traced_line0" 'FNR > from' "$snap_log" >"$work/traced-calls.tsv"
+stop_programs
 
 cp build/release/bin/Snap.exe "$work/Snap-stripped.exe"
 i686-w64-mingw32-strip "$work/Snap-stripped.exe"
@@ -201,14 +271,54 @@ percentile() { sort -g | gawk -v p="$1" '{ v[NR] = $1 } END { if (!NR) { print "
 mean() { gawk '{ s += $1 } END { if (NR) printf "%.2f", s / NR; else print "-" }'; }
 count() { gawk 'END { print NR }'; }
 
-good_presses() { gawk -F'\t' 'NR > 1 && $6 == "" && $4 > 0 && $5 > 0' "$work/presses.tsv"; }
+good_presses() { gawk -F'\t' 'NR > 1 && $8 == "" && $4 > 0 && $5 > 0 && $6 > 0 && $7 > 0' "$work/presses.tsv"; }
 d2d() { good_presses | gawk -F'\t' '{ printf "%.3f\n", $5 - $4 }'; }
+floor_d2d() { good_presses | gawk -F'\t' '{ printf "%.3f\n", $7 - $6 }'; }
 p2d() { good_presses | gawk -F'\t' '{ printf "%.3f\n", $5 - $3 }'; }
 measured=$(good_presses | count)
-odd=$(gawk -F'\t' 'NR > 1 && $6 != ""' "$work/presses.tsv" | count)
+odd=$(gawk -F'\t' 'NR > 1 && $8 != ""' "$work/presses.tsv" | count)
 d2d_p50=$(d2d | percentile 50); d2d_p99=$(d2d | percentile 99)
 d2d_max=$(d2d | percentile 100); d2d_mean=$(d2d | mean)
 d2d_first=$(d2d | gawk 'NR == 1 { printf "%.2f", $1 }')
+floor_p50=$(floor_d2d | percentile 50); floor_p99=$(floor_d2d | percentile 99)
+over() { gawk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+ratio_p50=$(over "$d2d_p50" "$floor_p50"); ratio_p99=$(over "$d2d_p99" "$floor_p99")
+
+# Profile calls in Wine's trace: each call opens the file once ("PROFILE_Open
+# path:"), after its own entry line for the reading functions
+# (GetPrivateProfileStringW, which GetPrivateProfileIntA also goes through,
+# and GetPrivateProfileSectionW); every other call on the file is counted as
+# a write (WritePrivateProfileStringW; WritePrivateProfileSectionW has no
+# entry line). A rewrite of the file is a "PROFILE_FlushFile Saving" line.
+# The library's own calls (on KelvraTouchSim.ini, five per call) split the
+# trace into polls; the Nth group is the Nth line of the library's log, which
+# says whether that call answered a press. Prints: presses counted, reads,
+# writes and file rewrites per press beyond a poll's, reads per poll without
+# a press, and whether the trace and the log agreed on the number of calls.
+profile_counts() { # trace library-log-lines
+    gawk -v results="$2" '
+        BEGIN { while ((getline line < results) > 0) { split(line, f, "\t"); press[++calls] = f[2] == 0 || f[2] == 2 } }
+        !/trace:profile:/ { next }
+        /:GetPrivateProfileStringW / && !/:GetPrivateProfileStringW (-> |returning )/ { kind = "read"; next }
+        /:GetPrivateProfileSectionW \(/ { kind = "read"; next }
+        /PROFILE_FlushFile Saving/ { if (tolower($0) ~ /snapbench\.ini/) saves[group]++; next }
+        /PROFILE_Open path:/ {
+            l = tolower($0)
+            if (l ~ /kelvratouchsim\.ini/) { if (!library) ++group; library = 1 }
+            else if (l ~ /snapbench\.ini/) { library = 0; if (kind == "read") reads[group]++; else writes[group]++ }
+            kind = ""
+        }
+        END {
+            for (g = 1; g < group; ++g) # the last group has no poll after it
+                if (!press[g]) idle[++idles] = reads[g] + 0
+            asort(idle); base = idles ? idle[int((idles + 1) / 2)] : 0
+            for (g = 1; g < group; ++g) if (press[g]) { ++n; r += reads[g] - base; w += writes[g]; sv += saves[g] }
+            if (n) printf "%d %.1f %.1f %.1f %d %s\n", n, r / n, w / n, sv / n, base, group == calls ? "agreed" : "disagreed (" group " polls traced, " calls " logged)"
+            else print "0 - - - - no press traced"
+        }' "$1"
+}
+read -r traced_n per_press_reads per_press_writes per_press_saves poll_reads trace_check < \
+    <(profile_counts "$work/profile-trace.txt" "$work/traced-calls.tsv")
 trigger_p50=$(good_presses | gawk -F'\t' '{ printf "%.3f\n", $3 - $2 }' | percentile 50)
 trigger_p99=$(good_presses | gawk -F'\t' '{ printf "%.3f\n", $3 - $2 }' | percentile 99)
 p2d_mean=$(p2d | mean); p2d_p99=$(p2d | percentile 99); p2d_max=$(p2d | percentile 100)
@@ -248,6 +358,9 @@ snap_part=$(calc "$d2d_p50 - ${library_press:-0} - ${post_logged:-0}")
     echo "| Figure | Snap | Compared with | Target | |"
     echo "|---|---|---|---|---|"
     echo "| Detection to delivery, p50 / p99 / max ($measured presses) | $d2d_p50 / $d2d_p99 / $d2d_max ms | mean $d2d_mean ms | p99 <= 10 ms | $d2d_met |"
+    echo "| Detection to delivery p50, Snap / floor, the same $measured presses | $d2d_p50 / $floor_p50 ms | **Snap / floor = $ratio_p50** | | |"
+    echo "| Detection to delivery p99, Snap / floor, the same $measured presses | $d2d_p99 / $floor_p99 ms | **Snap / floor = $ratio_p99** | | |"
+    echo "| Settings file per press ($traced_n presses traced) | $per_press_reads reads, $per_press_writes writes ($per_press_saves rewrites of the file) | floor: 0 reads, 0 writes; per poll Snap $poll_reads reads, the floor 1 (trace and library log $trace_check) | | |"
     echo "| Physical press to delivery, mean / p99 / max ($measured presses) | $p2d_mean / $p2d_p99 / $p2d_max ms | polling bound: 25 ms + d2d mean = $bound_mean ms (deviation $deviation %); worst 50 ms + d2d p99 = $bound_worst ms | mean within 10 % of the bound | $p2d_met |"
     echo "| Poll interval while idle, mean / p99 | $snap_interval_mean / $snap_interval_p99 ms | floor $floor_interval_mean / $floor_interval_p99 ms; contract 50 ms (half Snap's mean + d2d mean = $with_interval ms) | | |"
     echo "| Idle CPU over $elapsed s, % of one core | $snap_cpu % | floor $floor_cpu %, empty dialog $empty_cpu %; Snap / floor = $ratio | <= 1.25 x floor | $cpu_met |"
@@ -263,9 +376,61 @@ snap_part=$(calc "$d2d_p50 - ${library_press:-0} - ${post_logged:-0}")
     echo "| First press after start (Snap writes the placement section for the first time): detection to delivery | $d2d_first |"
     echo "| Detection to delivery p50 less the library's press call and the direct post: Snap's own part | $snap_part |"
     [ "$odd" -eq 0 ] || echo "| Presses left out (not delivered, or an unexpected answer; see presses.tsv) | $odd |"
-} | tee "$work/results.md"
+} >"$work/results.md"
+{
+    echo
+    echo "### $description"
+    echo
+    cat "$work/results.md"
+} | tee -a "$bench_root/results.md"
+printf '%s\t%s\n' \
+    "Detection to delivery, p50 / p99 / max" "$d2d_p50 / $d2d_p99 / $d2d_max ms" \
+    "Detection to delivery p50, Snap / floor (ratio)" "$d2d_p50 / $floor_p50 ms ($ratio_p50)" \
+    "Detection to delivery p99, Snap / floor (ratio)" "$d2d_p99 / $floor_p99 ms ($ratio_p99)" \
+    "Settings file per press, reads / writes (Snap; floor 0 / 0)" "$per_press_reads / $per_press_writes" \
+    "Physical press to delivery, mean / p99" "$p2d_mean / $p2d_p99 ms" \
+    "Poll interval while idle, mean / p99" "$snap_interval_mean / $snap_interval_p99 ms" \
+    "Idle CPU, % of one core (Snap / floor)" "$snap_cpu % / $floor_cpu %" \
+    "Peak memory, VmHWM (Snap / floor)" "$snap_peak KB / $floor_peak KB" \
+    "Presses delivered" "$measured of $presses" >"$work/summary.tsv"
+
 
 if [ "$measured" -lt $((presses < 200 ? presses : 200)) ]; then
     echo "Too few presses delivered ($measured of $presses): the figures above are incomplete." >&2
+    short_builds+=("$1")
+fi
+}
+
+short_builds=()
+builds=${BENCH_BUILDS:-x86_64 i686}
+for build in $builds; do
+    case $build in
+        x86_64) bench_build x86_64 "$root/build/test/bin" wine \
+            "x86_64 test build, host Wine (64-bit)" ;;
+        i686) bench_build i686 "$root/build/release/bin" "$root/cmake/wine32-run.sh" \
+            "i686 release build (what ships), 32-bit Wine, $kernel_mode i386 execution" ;;
+        *) echo "Unknown build $build (x86_64 or i686)" >&2; exit 2 ;;
+    esac
+done
+cleanup
+trap - EXIT
+
+# Side by side: the figures of every build measured.
+{
+    echo
+    echo "### Side by side (kernel: $kernel_mode i386 execution for the i686 build)"
+    echo
+    header="| Figure |"; rule="|---|"
+    for build in $builds; do header+=" $build |"; rule+="---|"; done
+    echo "$header"
+    echo "$rule"
+    gawk -F'\t' -v n="$(echo $builds | wc -w)" '
+        { row[FNR] = row[FNR] " " $2 " |"; name[FNR] = $1; if (FNR > rows) rows = FNR }
+        END { for (i = 1; i <= rows; ++i) print "| " name[i] " |" row[i] }
+    ' $(for build in $builds; do echo "$bench_root/$build/summary.tsv"; done)
+} | tee -a "$bench_root/results.md"
+
+if [ ${#short_builds[@]} -gt 0 ]; then
+    echo "Incomplete figures for: ${short_builds[*]}" >&2
     exit 1
 fi

@@ -14,4 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Everything runs under Wine here; the wrapper keeps one prefix per build tree.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+# The i686 test build runs under the private 32-bit Wine instead
+# (wine32-run.sh, prepared by scripts/wine32-setup.sh).
+set(SNAP_WINE_RUNNER wine-run.sh CACHE STRING "Script in cmake/ that runs a Windows program")
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/${SNAP_WINE_RUNNER})

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, only what is missing.
-# Debian, as root. Never wine32: these machines cannot run 32-bit Linux
-# binaries, and with wine32 installed `wine` fails for 64-bit programs too.
+# Debian, as root. Never wine32: on a kernel that cannot run 32-bit Linux
+# binaries, `wine` then fails for 64-bit programs too. The 32-bit programs run
+# under a private, unpacked 32-bit Wine instead (scripts/wine32-setup.sh).
 set -euo pipefail
 
 packages=(

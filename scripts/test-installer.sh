@@ -5,13 +5,13 @@
 # round whose uninstall is told to remove them. Prints PASS / FAIL lines and
 # exits non-zero when a check fails.
 #
-# The installer under test is the amd64 build of installer/Snap.nsi with the
-# x86_64 Snap.exe: this Wine runs 64-bit programs only. The release's x86
-# installer comes from the same script; only the stub and the payload's
-# architecture differ.
+# The installer under test is the release's: dist/Snap-<version>-setup.exe,
+# the x86 stub with the i686 Snap.exe, as made by scripts/release.sh (run
+# first when dist/ has none), under the private 32-bit Wine
+# (scripts/wine32-setup.sh) on a 64-bit Windows prefix, as most users have.
 #
 # Run it alone, or from a script that already started a Wine session for this
-# tree (scripts/wine-session.sh): then its display and wineserver are used.
+# tree (scripts/wine-session.sh): then its display and wineservers are used.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,17 +20,23 @@ work="$root/build/installer-test"
 rm -rf "$work"
 mkdir -p "$work/simulator"
 
-cmake --preset test >/dev/null
-cmake --build --preset test --target Snap KelvraTouch >/dev/null
-installer=$(bash scripts/build-installer.sh amd64-unicode build/test "$work")
 version=$(sed -n 's/^project(Snap VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || { echo "No project version in CMakeLists.txt" >&2; exit 1; }
+installer="$root/dist/Snap-$version-setup.exe"
+[ -f "$installer" ] || bash scripts/release.sh >/dev/null
+# The stand-in camera library of the same release build, for the check only.
+simulator_dll="$root/dist/camera-simulator/KelvraTouch.dll"
 
 . scripts/wine-session.sh
 if [ "${WINEPREFIX:-}" = "$root/build/wineprefix" ] && [ -n "${DISPLAY:-}" ]; then
     export WINE_SESSION_USE_DISPLAY=1
 fi
 wine_session_start "$root"
+wine32_session_start "$root"
+# Every Windows program below is the 32-bit one: the installer, its
+# uninstaller, the installed Snap.exe, and the tools that look at the prefix.
+wine() { wine32 "$@"; }
+winepath() { wine32 winepath "$@"; }
 # Creating a shortcut would otherwise add an entry to this machine's own menus.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
 
@@ -116,6 +122,8 @@ install_silently
 for file in Snap.exe Snap.INI Uninstall.exe; do
     check "$file is in $install_win" test -f "$install_dir/$file"
 done
+check "the installed Snap.exe is the 32-bit (i686) program" \
+    eval 'x86_64-w64-mingw32-objdump -f "$install_dir/Snap.exe" | grep -q "file format pei-i386"'
 check "the stand-in camera library is not installed" absent "$install_dir/KelvraTouch.dll"
 # A real workstation starts from general options only: a step aimed at the
 # stand-in imaging application would warn at the first "Setup" and do nothing.
@@ -144,11 +152,11 @@ check "EstimatedSize is set ($estimated KB)" test "$((estimated))" -gt 0
 
 # The installed Snap, with the stand-in library for this check only; the
 # library's log goes to the work folder so nothing is left in the install.
-cp build/test/bin/KelvraTouch.dll "$install_dir/"
+cp "$simulator_dll" "$install_dir/"
 sim_log="$work/simulator/KelvraTouchSim.log"
 export KELVRATOUCH_SIM_DIR
 KELVRATOUCH_SIM_DIR=$(winepath -w "$work/simulator" </dev/null 2>/dev/null)
-(cd "$install_dir" && exec wine Snap.exe </dev/null >/dev/null 2>&1) &
+(cd "$install_dir" && exec "$root/cmake/wine32-run.sh" Snap.exe </dev/null >/dev/null 2>&1) &
 snap_pid=$!
 polled_at_least() { [ -f "$sim_log" ] && [ "$(grep -c . "$sim_log")" -ge "$1" ]; }
 running() { kill -0 "$snap_pid" 2>/dev/null; }

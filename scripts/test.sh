@@ -1,31 +1,97 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release (i686) and test (x86_64)
-# configurations, and runs every test under Wine inside Xvfb; then, for a run
-# without arguments, the release command, the installer's round trip and the
-# fuzzers of the text routines. Arguments go to CTest alone (a filtered run).
+# Installs what is missing, builds the release (i686), test (x86_64) and
+# test-i686 configurations, and runs the tests under Wine inside Xvfb: the
+# x86_64 build under the host's Wine, then the i686 build under the private
+# 32-bit Wine (scripts/wine32-setup.sh); then, for a run without arguments,
+# the release command, the x86 installer's round trip and the fuzzers of the
+# text routines. Arguments go to CTest alone (a filtered run of both builds).
+# Ends with the time each part took.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup.sh
+# What the i686 build runs when no filter is given: the suites where a 32-bit
+# program meets the platform (start-up, the main window, the settings dialog
+# and finder, the video source list, the end-to-end suites, WoW64).
+i686_suites='^(StartUp|Command/StartUp|Library/StartUp|MainWindow|.*SettingsDialog|Finder|.*VideoSource|Sequencing|Faults|BadSettings|.*Wow64|.*CameraLibraryInSystemFolder|StaticLinking)'
 
+timings=()
+part_started=0
+start_part() { part_started=$SECONDS; }
+end_part() { timings+=("$(printf '%-44s %4d s' "$1" $((SECONDS - part_started)))"); }
+print_timings() {
+    echo
+    echo "Time of each part (kernel: ${kernel_mode:-unknown} i386 execution):"
+    printf '  %s\n' "${timings[@]}"
+    echo "  total                                        $SECONDS s"
+}
+
+start_part
+bash scripts/setup.sh
+end_part "packages (scripts/setup.sh)"
+
+failed=()
+start_part
+if bash scripts/wine32-setup.sh; then
+    kernel_mode=$(sed -n 2p build/wine32/ready)
+else
+    failed+=("32-bit Wine set-up")
+fi
+end_part "32-bit Wine (scripts/wine32-setup.sh)"
+
+start_part
 cmake --preset release
 cmake --build --preset release
+end_part "build: release (i686)"
+start_part
 cmake --preset test
 cmake --build --preset test
+end_part "build: test (x86_64)"
+start_part
+cmake --preset test-i686
+cmake --build --preset test-i686
+end_part "build: test-i686"
 
 . scripts/wine-session.sh
+start_part
 wine_session_start "$root"
+end_part "Wine session (Xvfb, prefix, wineserver)"
 
 # Every part runs even when one fails; the exit status tells whether all passed.
-failed=()
-ctest --preset test "$@" || failed+=("ctest")
-if [ $# -eq 0 ]; then
-    bash scripts/release.sh || failed+=("release")
-    bash scripts/test-installer.sh || failed+=("installer round trip")
-    bash scripts/fuzz.sh "${SNAP_FUZZ_SECONDS:-60}" || failed+=("fuzzing")
+start_part
+ctest --preset test "$@" || failed+=("ctest (x86_64)")
+end_part "ctest: x86_64 build"
+
+if [ ${#failed[@]} -eq 0 ] || [ "${failed[0]}" != "32-bit Wine set-up" ]; then
+    start_part
+    if wine32_session_start "$root"; then
+        end_part "32-bit Wine session (prefix, wineserver)"
+        start_part
+        if [ $# -eq 0 ]; then
+            ctest --preset test-i686 -R "$i686_suites" || failed+=("ctest (i686)")
+        else
+            ctest --preset test-i686 "$@" || failed+=("ctest (i686)")
+        fi
+        end_part "ctest: i686 build, 32-bit Wine"
+    else
+        failed+=("32-bit Wine session")
+        end_part "32-bit Wine session (failed)"
+    fi
 fi
 
+if [ $# -eq 0 ]; then
+    start_part
+    bash scripts/release.sh || failed+=("release")
+    end_part "release (dist/)"
+    start_part
+    bash scripts/test-installer.sh || failed+=("installer round trip")
+    end_part "x86 installer round trip, 32-bit Wine"
+    start_part
+    bash scripts/fuzz.sh "${SNAP_FUZZ_SECONDS:-60}" || failed+=("fuzzing")
+    end_part "fuzzing"
+fi
+
+print_timings
 if [ ${#failed[@]} -gt 0 ]; then
     echo "FAILED: ${failed[*]}" >&2
     exit 1

@@ -6,6 +6,11 @@
 # instead of a new Xvfb.
 
 wine_session_stop() {
+    if [ -n "${WINE32_SESSION_SERVER_STARTED:-}" ]; then
+        WINEPREFIX=$WINEPREFIX32 wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX=$WINEPREFIX32 wineserver -w >/dev/null 2>&1 || true
+        WINE32_SESSION_SERVER_STARTED=
+    fi
     if [ -n "${WINE_SESSION_SERVER_STARTED:-}" ]; then
         wineserver -k >/dev/null 2>&1 || true # this prefix's server only
         wineserver -w >/dev/null 2>&1 || true # gone before the next session starts
@@ -62,4 +67,42 @@ wine_session_start() {
     # seconds for one at every hide or destroy.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     echo "Wine ready on display $DISPLAY"
+}
+
+# The 32-bit programs (the i686 build, the x86 installer) run under the private
+# 32-bit Wine of scripts/wine32-setup.sh. Its prefix is a WoW64 prefix of its
+# own, served by the host's 64-bit wineserver like the 64-bit session's.
+wine32() { "$WINE32_SESSION_ROOT/cmake/wine32-run.sh" "$@"; }
+
+wine32_session_start() {
+    local root=$1
+    WINE32_SESSION_ROOT=$root
+    export WINEPREFIX32="$root/build/wineprefix32"
+    bash "$root/scripts/wine32-setup.sh" || return 1
+    local sysroot="$root/build/wine32/sysroot"
+
+    # A prefix made by the plain 64-bit set-up has an empty syswow64: the
+    # sysroot's 64-bit loader with both DLL folders fills it.
+    if [ ! -f "$WINEPREFIX32/drive_c/windows/syswow64/kernel32.dll" ]; then
+        echo "Creating the 32-bit Wine prefix $WINEPREFIX32"
+        rm -rf "$WINEPREFIX32"
+        WINEPREFIX=$WINEPREFIX32 \
+            WINEDLLPATH="$sysroot/usr/lib/i386-linux-gnu/wine:/usr/lib/x86_64-linux-gnu/wine" \
+            WINESERVER=/usr/lib/wine/wineserver64 \
+            "$sysroot/usr/lib/wine/wine64" wineboot -u </dev/null >/dev/null 2>&1 || true
+        WINEPREFIX=$WINEPREFIX32 wineserver -w
+        if [ ! -f "$WINEPREFIX32/drive_c/windows/syswow64/kernel32.dll" ]; then
+            echo "The 32-bit Wine prefix could not be made" >&2
+            return 1
+        fi
+    fi
+    if WINEPREFIX=$WINEPREFIX32 wineserver -p </dev/null >/dev/null 2>&1; then
+        WINE32_SESSION_SERVER_STARTED=1
+    else
+        echo "A wineserver already runs for $WINEPREFIX32; using it" >&2
+    fi
+    # As for the 64-bit prefix: services away from our pipes, unmanaged windows.
+    wine32 cmd /c exit </dev/null >/dev/null 2>&1
+    wine32 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    echo "32-bit Wine ready on display $DISPLAY ($(sed -n 2p "$root/build/wine32/ready") i386 execution)"
 }
