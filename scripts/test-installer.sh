@@ -133,8 +133,6 @@ general_options_only() {
 }
 check "the installed template holds general options only, no target" \
     general_options_only "$install_dir/Snap.INI"
-check "the installed template names no stand-in" \
-    not grep -qiE 'KelvraImagerStandIn|Imaging Station' "$install_dir/Snap.INI"
 check "the Start menu shortcut exists" test -f "$shortcut"
 check "the shortcut points at the installed Snap.exe" \
     grep -aqF "$install_win\\Snap.exe" "$shortcut"

@@ -27,6 +27,15 @@ std::string FolderOf(const std::string& path) {
     return folder;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty())
+        return name;
+    const char* begin = folder.c_str();
+    const char* last = CharPrevA(begin, begin + folder.size());
+    const bool endsInSeparator = last + 1 == begin + folder.size() && (*last == '\\' || *last == '/');
+    return endsInSeparator ? folder + name : folder + "\\" + name;
+}
+
 std::string BaseNameOf(const std::string& path) {
     std::string stripped = path;
     PathRemoveExtensionA(&stripped[0]);

@@ -10,6 +10,11 @@ std::string ExecutablePath();
 // gives "C:\\Apps"; a bare file name gives "".
 std::string FolderOf(const std::string& path);
 
+// folder + "\\" + name, as PathAppendA makes it, for paths of any length: no
+// second separator when the folder already ends in one (a double-byte
+// character whose second byte is a backslash does not count as one).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 // A file name without folder and extension: "C:\\Apps\\Snap.exe" gives "Snap".
 std::string BaseNameOf(const std::string& path);
 

@@ -1,5 +1,7 @@
 #pragma once
-// The kinds of step and the keys that make up one step of the sequence.
+// One step of the sequence: its kind and the keys that make it up. This is the
+// one place that knows those keys and their defaults.
+#include <string>
 
 // Stored under the step's "Type" key: the "Function" radio button's id - 1010.
 enum class ActionType : int {
@@ -35,9 +37,26 @@ inline bool IsKnownStepType(int type) {
            type <= static_cast<int>(ActionType::ExternalLauncher);
 }
 
-// "Delay" in milliseconds as the interval of the step timer: a negative value
-// counts as 0. A timer holds nothing, so any length is kept.
-int ReadStepIntervalMs();
-// "Delay" as the wait before a return to live, which holds the user-interface
-// thread: bounded (30 s) so that the program never stops answering for long.
-int ReadDelayMs();
+// One step as the settings file holds it. Steps are read when they are used
+// (a press, an open of the dialog), so an edit of the file counts at once.
+struct ActionStep {
+    int type = static_cast<int>(ActionType::None);
+    int message = kDefaultMessage; // "Send Message"; WM_USER when not stored
+    bool messageStored = false;    // the editor shows 0 for a message not stored
+    int wParam = 0;                // "Send WM_COMMAND" and "Send Message"
+    int lParam = 0;
+    std::string program;    // "External launcher": the program's path
+    std::string parameters; // and its parameters
+    // The stored texts of its target (decoded): the top-level window, and
+    // the way from it to the control.
+    std::string windowDescription;
+    std::string targetPath;
+};
+
+// Step `index` (0 to 9) with the defaults of absent keys.
+ActionStep ReadActionStep(int index);
+// Writes every key of step `index`, in the order the file has always had them.
+void WriteActionStep(int index, const ActionStep& step);
+// The type stored for step `index`, -1 (None) when its key is absent: whether
+// a step follows, for a run looking ahead.
+int ReadStoredStepType(int index);

@@ -44,10 +44,9 @@ std::vector<std::string> PathFolders() {
         size_t end = path.find(';', at);
         if (end == std::string::npos)
             end = path.size();
-        std::string folder = path.substr(at, end - at);
+        // Taken as the loader takes it: a quoted entry names no folder.
+        const std::string folder = path.substr(at, end - at);
         at = end + 1;
-        if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
-            folder = folder.substr(1, folder.size() - 2);
         if (IsFullPath(folder))
             folders.push_back(folder);
     }
@@ -62,26 +61,28 @@ std::vector<std::string> SearchFolders() {
     folders.push_back(PlatformFolder(GetSystemDirectoryA));
     const std::string windows = PlatformFolder(GetWindowsDirectoryA);
     if (!windows.empty())
-        folders.push_back(windows + "\\System"); // the 16-bit system folder
+        folders.push_back(JoinPath(windows, "System")); // the 16-bit system folder
     folders.push_back(windows);
     for (std::string& folder : PathFolders())
         folders.push_back(std::move(folder));
     return folders;
 }
 
-HMODULE LoadFromFolder(std::string folder) {
+HMODULE LoadFromFolder(const std::string& folder) {
     if (folder.empty())
         return nullptr;
-    if (folder.back() != '\\' && folder.back() != '/')
-        folder += '\\';
-    const std::string path = folder + kCameraLibraryName;
-    // The library's own dependencies are looked up beside it too. The wide
-    // call takes a folder deeper than MAX_PATH, where the program may live.
+    std::string path = JoinPath(folder, kCameraLibraryName);
+    // The program may live deeper than MAX_PATH: such a path only loads in
+    // its wide, extended-length form.
+    if (path.size() >= MAX_PATH)
+        path = path.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC\\" + path.substr(2)
+                                             : "\\\\?\\" + path;
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
     if (wideLength <= 0)
         return nullptr;
     std::vector<wchar_t> widePath(static_cast<size_t>(wideLength));
     (void)MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath.data(), wideLength);
+    // The library's own dependencies are looked up beside it too.
     return LoadLibraryExW(widePath.data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

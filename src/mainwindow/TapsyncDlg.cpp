@@ -70,8 +70,7 @@ BOOL CTapsyncDlg::OnInitDialog() {
     ApplyButtonFace();
     RestorePosition();
     PlaceButton();
-    m_sequenceRunning = false;
-    m_stepIndex = 0;
+    m_run.Reset();
     AddTrayIcon();
     StartPolling(kFirstPollMs);
     return TRUE;

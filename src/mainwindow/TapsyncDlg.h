@@ -3,17 +3,18 @@
 // also owns the notification-area icon, the camera button library, the timers
 // and the state of a run of the action sequence.
 #include "dialoglayer/Dialog.h"
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 #include "dialoglayer/MessageTable.h"
 #include "TrayIcon.h"
 #include "engine/CameraButtonLibrary.h"
+#include "engine/SequenceRun.h"
 
 // Timer ids of the main window.
 constexpr UINT_PTR PollTimerId = 4242;
 constexpr UINT_PTR StepTimerId = 7777;
 constexpr UINT kFirstPollMs = 500;
 
-class CTapsyncDlg : public CDialog {
+class CTapsyncDlg : public CDialog, private IRunHost {
 public:
     explicit CTapsyncDlg(HWND parent = nullptr);
 
@@ -30,13 +31,13 @@ public:
     void AddTrayIcon();
 
     // Performs step `index` (0 to 9) on the external application; `beep`
-    // allows the feedback beeps. Reports only by beeping.
+    // allows the feedback beeps.
     void PerformStep(bool beep, int index);
     // Waits "Delay", then performs step 0 again without beep, outside any run.
     void ReturnToLive();
 
-    bool SequenceRunning() const { return m_sequenceRunning; }
-    int StepIndex() const { return m_stepIndex; }
+    bool SequenceRunning() const { return m_run.Running(); }
+    int StepIndex() const { return m_run.StepIndex(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -67,20 +68,20 @@ private:
     void RestorePosition();
     void SetTrayCallback(UINT message);
     void StartPolling(UINT intervalMs);
-    // The run is over: state reset and the step timer stopped.
-    void EndRun();
     void PollTick();
-    void StepTick();
+
+    // What the run of the sequence asks of this window.
+    void ArmStepTimer(UINT intervalMs) override;
+    void StopStepTimer() override;
+    void SavePlacement() override { SaveWindowPlacement(); }
+    StepOutcome PerformAction(int index, const ActionStep& step) override;
+    void Wait(DWORD milliseconds) override { Sleep(milliseconds); }
 
     HICON m_hIcon;
     UINT_PTR m_pollTimerId;
     UINT_PTR m_stepTimerId;
-    int m_stepIndex = 0;
-    bool m_sequenceRunning = false;
-    // The mode the current run started in: it keeps it to its end, whatever
-    // "StepByStep" becomes meanwhile, so a run can always finish.
-    bool m_runIsStepByStep = false;
-    bool m_returningToLive = false;
+    // The run of the action sequence in progress, if any.
+    CSequenceRun m_run{*this};
     // The notification-area icon's callback message now in force.
     UINT m_trayCallback = WM_TRAYICON;
     UniqueModule m_hCameraLibrary;

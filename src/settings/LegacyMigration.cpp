@@ -1,7 +1,7 @@
 #include "LegacyMigration.h"
 
 #include "SettingsFile.h"
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 
 #include <windows.h>
 

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -34,11 +35,21 @@ std::string ReadGrowing(DWORD initialSize, DWORD truncatedMargin, Reader read) {
     }
 }
 
-// folder + "\\" + name, as PathAppendA would make it, for paths of any length.
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '\\')
-        return folder + name;
-    return folder + "\\" + name;
+// Keys match as the profile functions match them: letters of either case
+// alike, whatever the user's locale (a locale's rules would, for one, tell a
+// dotted from a dotless i).
+bool SameKey(const std::string& a, const char* b) {
+    const size_t length = std::strlen(b);
+    if (a.size() != length)
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        const auto fold = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    }
+    return true;
 }
 
 bool IsFolder(const std::string& path) {
@@ -167,7 +178,7 @@ bool FindSectionValue(const std::string& entries, const char* key, std::string* 
         const size_t equals = entry.find('=');
         if (equals == std::string::npos)
             continue;
-        if (lstrcmpiA(trimmed(entry.substr(0, equals)).c_str(), key) == 0) {
+        if (SameKey(trimmed(entry.substr(0, equals)), key)) {
             *value = trimmed(entry.substr(equals + 1));
             return true;
         }

@@ -2,19 +2,21 @@
 
 #include "VideoSourceList.h"
 #include "common/ModulePaths.h"
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 #include "engine/ActionStep.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "targeting/TargetPaths.h"
 
 #include <commdlg.h>
-#include <shlwapi.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -23,6 +25,9 @@ constexpr const char* kRunValue = "Snap";
 constexpr UINT kFunctionBase = 1010; // radio id - stored type
 // The settings file gives back at most this much of a text.
 constexpr WPARAM kMaxTextLength = 255;
+
+// The open-file dialog's buffer: longer than any path it can give.
+constexpr size_t kMaxChosenPath = 32768;
 
 const char kWarning[] = "WARNING: The external imaging application is not running.\n"
                         "Are you sure you want to enter settings?\n"
@@ -34,9 +39,18 @@ HWND TopLevelOf(HWND window) {
     return window;
 }
 
+// The target is another program's window, and that program may be hung:
+// its text is asked for with a bound, and is empty when no answer comes.
+constexpr UINT kWindowTextTimeoutMs = 200;
+
 std::string WindowTextOf(HWND window) {
     char text[256] = "";
-    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR length = 0;
+    // Blocking: no other message of the dialog runs while it waits.
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_BLOCK | SMTO_ABORTIFHUNG, kWindowTextTimeoutMs, &length))
+        return std::string();
+    text[sizeof text - 1] = '\0';
     return text;
 }
 
@@ -122,7 +136,8 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
 
     // The first step names a window that is not there (or whose control is
     // not): the user is about to edit blind, and may prefer not to.
-    const WindowSearch outcome = FindWindowByDescription(ReadWindowDescription(0)).outcome;
+    const WindowSearch outcome =
+        FindWindowByDescription(ReadActionStep(0).windowDescription).outcome;
     const bool namesAWindow = outcome == WindowSearch::Found || outcome == WindowSearch::NotFound;
     const bool targetShown = TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0;
     if (namesAWindow && !targetShown &&
@@ -130,7 +145,9 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
         EndDialog(IDCANCEL);
 
     SetChecked(IDC_LITTLE_ICON, ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0);
-    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) != 0);
+    // A non-zero "NoBeep" makes the steps beep (files written before kept
+    // that meaning), so "No beep on action" is ticked when it is 0 or absent.
+    SetChecked(IDC_BEEP, ReadSettingInt(kSectionParam, "NoBeep", 0) == 0);
     SetChecked(IDC_SYSTEM_TRAY, ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0);
     SetChecked(IDC_STEP_BY_STEP, ReadSettingInt(kSectionParam, "StepByStep", 0) != 0);
     SetChecked(IDC_LAUNCH_AT_STARTUP, IsRegisteredAtStartup());
@@ -140,6 +157,12 @@ void CDialogParamTapsync::LoadControls(CDataExchange&) {
 }
 
 void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
+    // A picked window that has closed since is no target: say so in the box
+    // rather than store a step that names nothing.
+    if (TargetWindow && TargetWindow != HWND_BROADCAST && !IsWindow(TargetWindow)) {
+        TargetWindow = nullptr;
+        ShowTargetText();
+    }
     const bool hasTarget =
         TargetWindow == HWND_BROADCAST ||
         (TargetWindow && GetWindowTextLengthA(GetDlgItem(m_hWnd, IDC_TARGET_TEXT)) > 0);
@@ -149,7 +172,7 @@ void CDialogParamTapsync::StoreControls(CDataExchange& dx) {
     }
     SaveActionStep();
     WriteSettingInt(kSectionParam, "LittleIcon", Checked(IDC_LITTLE_ICON));
-    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP));
+    WriteSettingInt(kSectionParam, "NoBeep", Checked(IDC_BEEP) ? 0 : 1);
     WriteSettingInt(kSectionParam, "PutInSysTray", Checked(IDC_SYSTEM_TRAY));
     WriteSettingInt(kSectionParam, "StepByStep", Checked(IDC_STEP_BY_STEP));
     UpdateStartupRegistration(Checked(IDC_LAUNCH_AT_STARTUP));
@@ -203,29 +226,23 @@ void CDialogParamTapsync::OnActionSelected() {
 
 void CDialogParamTapsync::LoadActionStep(int index) {
     ShowWindow(GetDlgItem(m_hWnd, IDC_FUNCTION_NONE), index != 0 ? SW_SHOW : SW_HIDE);
-    const int kind =
-        ReadSettingInt(kSectionAction, StepKey("Type", index).c_str(), DefaultStepType(index));
+    const ActionStep step = ReadActionStep(index);
     CheckRadioButton(m_hWnd, IDC_FUNCTION_NONE, IDC_FUNCTION_LAUNCHER,
-                     static_cast<UINT>(kind + static_cast<int>(kFunctionBase)));
+                     static_cast<UINT>(step.type + static_cast<int>(kFunctionBase)));
     OnFunctionRadio(CheckedFunction());
 
     const struct {
         int id;
-        const char* key;
-    } numbers[] = {{IDC_MESSAGE, "Message"}, {IDC_WPARAM, "WParam"}, {IDC_LPARAM, "LParam"}};
+        int value;
+    } numbers[] = {{IDC_MESSAGE, step.messageStored ? step.message : 0},
+                   {IDC_WPARAM, step.wParam},
+                   {IDC_LPARAM, step.lParam}};
     for (const auto& number : numbers)
-        SetDlgItemInt(m_hWnd, number.id,
-                      static_cast<UINT>(ReadSettingInt(kSectionAction,
-                                                       StepKey(number.key, index).c_str(), 0)),
-                      TRUE);
-    SetDlgItemTextA(m_hWnd, IDC_APPLICATION,
-                    ReadSettingString(kSectionAction, StepKey("ExtApp", index).c_str(), "").c_str());
-    SetDlgItemTextA(
-        m_hWnd, IDC_PARAMETERS,
-        ReadSettingString(kSectionAction, StepKey("ExtAppParam", index).c_str(), "").c_str());
+        SetDlgItemInt(m_hWnd, number.id, static_cast<UINT>(number.value), TRUE);
+    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, step.program.c_str());
+    SetDlgItemTextA(m_hWnd, IDC_PARAMETERS, step.parameters.c_str());
 
-    const std::string record = ReadWindowDescription(index);
-    const FoundWindow found = FindWindowByDescription(record);
+    const FoundWindow found = FindWindowByDescription(step.windowDescription);
     switch (found.outcome) {
     case WindowSearch::Absent:
         break; // the previous step's target stays shown
@@ -240,11 +257,10 @@ void CDialogParamTapsync::LoadActionStep(int index) {
         break;
     case WindowSearch::Found: {
         SetChecked(IDC_BROADCAST, false);
-        if (!ParseWindowDescription(record).title.empty())
+        if (!ParseWindowDescription(step.windowDescription).title.empty())
             SetChecked(IDC_SEARCH_TITLE, true);
-        const ResolvedTarget resolved =
-            ResolveTargetPath(found.window, StepKey("Destination", index).c_str(), found.refWidth,
-                              found.refHeight);
+        const ResolvedTarget resolved = ResolvePath(
+            found.window, ParseTargetPath(step.targetPath), found.refWidth, found.refHeight);
         TargetWindow = resolved.control;
         ClickPoint = resolved.point;
         ClientToScreen(found.window, &ClickPoint);
@@ -261,27 +277,25 @@ void CDialogParamTapsync::SaveActionStep() {
 
     const LRESULT selected = SendMessageA(ActionCombo, CB_GETCURSEL, 0, 0);
     const int index = selected > 0 && selected < kStepCount ? static_cast<int>(selected) : 0;
-    const int kind = static_cast<int>(CheckedFunction()) - static_cast<int>(kFunctionBase);
-    WriteSettingInt(kSectionAction, StepKey("Type", index).c_str(), kind);
-
     auto number = [this](int id) { return ParseNumberBox(WindowText(GetDlgItem(m_hWnd, id))); };
     auto text = [this](int id) { return WindowText(GetDlgItem(m_hWnd, id)); };
-    const bool message = kind == static_cast<int>(ActionType::SendCustomMessage);
-    const bool parameters = message || kind == static_cast<int>(ActionType::SendCommand);
-    const bool launcher = kind == static_cast<int>(ActionType::ExternalLauncher);
-    WriteSettingInt(kSectionAction, StepKey("Message", index).c_str(), message ? number(IDC_MESSAGE) : 0);
-    WriteSettingInt(kSectionAction, StepKey("WParam", index).c_str(), parameters ? number(IDC_WPARAM) : 0);
-    WriteSettingInt(kSectionAction, StepKey("LParam", index).c_str(), parameters ? number(IDC_LPARAM) : 0);
-    WriteSettingString(kSectionAction, StepKey("ExtApp", index).c_str(),
-                       launcher ? text(IDC_APPLICATION).c_str() : "");
-    WriteSettingString(kSectionAction, StepKey("ExtAppParam", index).c_str(),
-                       launcher ? text(IDC_PARAMETERS).c_str() : "");
 
-    WriteWindowDescription(TargetWindow, Checked(IDC_SEARCH_TITLE), StepKey("Base", index).c_str());
+    // Only what the kind uses is kept; the rest is cleared.
+    ActionStep step;
+    step.type = static_cast<int>(CheckedFunction()) - static_cast<int>(kFunctionBase);
+    const bool message = step.type == static_cast<int>(ActionType::SendCustomMessage);
+    const bool parameters = message || step.type == static_cast<int>(ActionType::SendCommand);
+    const bool launcher = step.type == static_cast<int>(ActionType::ExternalLauncher);
+    step.message = message ? number(IDC_MESSAGE) : 0;
+    step.wParam = parameters ? number(IDC_WPARAM) : 0;
+    step.lParam = parameters ? number(IDC_LPARAM) : 0;
+    step.program = launcher ? text(IDC_APPLICATION) : "";
+    step.parameters = launcher ? text(IDC_PARAMETERS) : "";
+    step.windowDescription = DescribeWindow(TargetWindow, Checked(IDC_SEARCH_TITLE));
     const HWND top = TargetWindow == HWND_BROADCAST ? HWND_BROADCAST : TopLevelOf(TargetWindow);
-    const bool clicks = kind == static_cast<int>(ActionType::MouseClick);
-    WriteTargetPath(top, TargetWindow, StepKey("Destination", index).c_str(),
-                    clicks ? &ClickPoint : nullptr);
+    const bool clicks = step.type == static_cast<int>(ActionType::MouseClick);
+    step.targetPath = DescribeTargetPath(top, TargetWindow, clicks ? &ClickPoint : nullptr);
+    WriteActionStep(index, step);
 }
 
 void CDialogParamTapsync::ShowTargetText() {
@@ -296,32 +310,45 @@ void CDialogParamTapsync::ShowTargetText() {
 void CDialogParamTapsync::OnBroadcastClicked() { TargetWindow = HWND_BROADCAST; }
 
 void CDialogParamTapsync::OnBrowseApplication() {
-    char folder[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    PathRemoveFileSpecA(folder);
-    char file[MAX_PATH] = "";
+    // Starts in the program's own folder.
+    const std::string folder = FolderOf(ExecutablePath());
+    // Room for any path, so that a too long one is refused with a word
+    // instead of failing silently in the common dialog.
+    std::vector<char> file(kMaxChosenPath, '\0');
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = m_hWnd;
     dialog.lpstrFilter = "EXE (*.exe)\0*.exe\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = folder;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrInitialDir = folder.c_str();
     dialog.lpstrDefExt = "exe";
     dialog.Flags = OFN_EXPLORER;
     if (!GetOpenFileNameA(&dialog))
         return;
+    (void)TakeChosenApplication(file.data());
+}
+
+bool CDialogParamTapsync::TakeChosenApplication(const std::string& path) {
+    // The settings file gives back at most kMaxTextLength characters: a
+    // longer path would come back cut and launch another file.
+    if (path.size() > kMaxTextLength) {
+        (void)MessageBoxA(m_hWnd,
+                          "The path of this program is too long to be stored. Choose a "
+                          "program in a folder with a shorter path.",
+                          ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, file);
+    SetDlgItemTextA(m_hWnd, IDC_APPLICATION, path.c_str());
     SetCursor(previous);
+    return true;
 }
 
 namespace {
 
 std::string QuotedProgramPath() {
-    char path[512] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string("\"") + path + "\"";
+    return "\"" + ExecutablePath() + "\"";
 }
 
 UniqueRegKey OpenRunKey() {
@@ -333,21 +360,39 @@ UniqueRegKey OpenRunKey() {
     return key;
 }
 
-std::string RunValue(HKEY key) {
-    char text[260] = "";
-    DWORD size = sizeof text - 1;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, kRunValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+// Only looking: neither creates the key nor asks for more than reading.
+UniqueRegKey OpenRunKeyToRead() {
+    UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.receive()) !=
         ERROR_SUCCESS)
-        return std::string();
-    text[size < sizeof text ? size : sizeof text - 1] = '\0';
-    return text;
+        return UniqueRegKey();
+    return key;
+}
+
+// The value "Snap" however long it is; empty when absent or unreadable.
+std::string RunValue(HKEY key) {
+    std::vector<char> text(MAX_PATH);
+    for (int attempt = 0; attempt < 8; ++attempt) { // the value may grow meanwhile
+        DWORD size = static_cast<DWORD>(text.size());
+        const LONG result = RegQueryValueExA(key, kRunValue, nullptr, nullptr,
+                                             reinterpret_cast<BYTE*>(text.data()), &size);
+        if (result == ERROR_MORE_DATA) {
+            text.resize(static_cast<size_t>(size) + 1);
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
+            return std::string();
+        // A stored text need not end with its NUL.
+        const size_t length = std::min<size_t>(size, text.size());
+        return std::string(text.data(), strnlen(text.data(), length));
+    }
+    return std::string();
 }
 
 } // namespace
 
 bool IsRegisteredAtStartup() {
-    UniqueRegKey key = OpenRunKey();
+    UniqueRegKey key = OpenRunKeyToRead();
     return key && !RunValue(key.get()).empty();
 }
 

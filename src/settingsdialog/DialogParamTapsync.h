@@ -20,6 +20,9 @@ public:
     void ShowTargetText();
     // Checks the radio `id` (0: none) and shows the parameter boxes of its kind.
     void OnFunctionRadio(UINT id);
+    // Puts the program chosen with "..." into the Application box; tells
+    // whether it was taken.
+    bool TakeChosenApplication(const std::string& path);
 
 protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -38,6 +41,10 @@ private:
     void EndDrag();
     bool m_dragHasCapture = false;   // the drag holds the mouse capture
     bool m_releasingCapture = false; // the drag gives it back itself
+    // What a drag that loses the mouse gives back.
+    HWND m_targetBeforeDrag = nullptr;
+    POINT m_clickPointBeforeDrag = {0, 0};
+    std::string m_targetTextBeforeDrag;
 
     void OnActionSelected();
     void OnBrowseApplication();
@@ -61,11 +68,6 @@ public:
     HWND VideoSourceCombo = nullptr;
     HWND ActionCombo = nullptr;
 };
-
-// The window the finder takes at a screen point: the deepest visible child
-// there, or a later visible sibling of it that also holds the point. Tells
-// whether it descended into children (false: the top-level window itself).
-HWND WindowUnderPoint(POINT screen, bool* descended);
 
 // The start-with-Windows registration: the program's quoted path as value
 // "Snap" under HKCU\Software\Microsoft\Windows\CurrentVersion\Run.

@@ -1,6 +1,6 @@
 #include "VideoSourceList.h"
 
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 #include "settings/SettingsFile.h"
 
 #include <dshow.h>

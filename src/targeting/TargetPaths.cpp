@@ -35,9 +35,14 @@ HWND NthChild(HWND parent, int n) {
     return child;
 }
 
-void WriteWindowDescription(HWND target, bool withTitle, const char* key) {
-    std::string record = kBroadcastDescription;
-    if (target != HWND_BROADCAST) {
+std::string DescribeWindow(HWND target, bool withTitle) {
+    // Without a window (none picked, or it has closed) there is no class or
+    // size to take: the empty record reads as "no window chosen", whereas the
+    // empty class and size of a failed lookup would make the broadcast record.
+    std::string record;
+    if (target == HWND_BROADCAST) {
+        record = kBroadcastDescription;
+    } else if (target && IsWindow(target)) {
         const HWND top = TopLevelOf(target);
         char className[250] = "";
         char title[512] = "";
@@ -48,11 +53,18 @@ void WriteWindowDescription(HWND target, bool withTitle, const char* key) {
         (void)GetClientRect(top, &client);
         record = FormatWindowDescription(client.right, client.bottom, className, title);
     }
-    WriteStoredText(kSectionParam, key, record);
+    return record;
 }
 
-void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint) {
+void WriteWindowDescription(HWND target, bool withTitle, const char* key) {
+    WriteStoredText(kSectionParam, key, DescribeWindow(target, withTitle));
+}
+
+std::string DescribeTargetPath(HWND topWindow, HWND control, const POINT* clickPoint) {
     std::string text;
+    // A control that has closed has no place left to store.
+    if (control && control != HWND_BROADCAST && !IsWindow(control))
+        control = nullptr;
     if (control) {
         RECT area = {};
         (void)GetClientRect(control, &area);
@@ -68,7 +80,11 @@ void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT*
             indices.insert(indices.begin(), SiblingPosition(ancestor));
         text = FormatTargetPath(indices, point.x, point.y);
     }
-    WriteStoredText(kSectionParam, key, text);
+    return text;
+}
+
+void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint) {
+    WriteStoredText(kSectionParam, key, DescribeTargetPath(topWindow, control, clickPoint));
 }
 
 FoundWindow FindWindowByDescription(const std::string& record) {
@@ -122,8 +138,4 @@ ResolvedTarget ResolvePath(HWND topWindow, const TargetPath& path, int refWidth,
 ResolvedTarget ResolveTargetPath(HWND topWindow, const char* key, int refWidth, int refHeight) {
     return ResolvePath(topWindow, ParseTargetPath(ReadStoredText(kSectionParam, key)), refWidth,
                        refHeight);
-}
-
-std::string ReadWindowDescription(int stepIndex) {
-    return ReadStoredText(kSectionParam, StepKey("Base", stepIndex).c_str());
 }

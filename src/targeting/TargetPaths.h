@@ -5,14 +5,18 @@
 
 #include <windows.h>
 
-// Composes the WindowDescription of target's top-level window (or the
-// broadcast record for HWND_BROADCAST) and stores it under `key` ("Base" with
-// the step's suffix) in section "Param".
+// The WindowDescription of target's top-level window, or the broadcast
+// record for HWND_BROADCAST. With no target, or one that is no longer a
+// window, the empty record, which reads as absent.
+std::string DescribeWindow(HWND target, bool withTitle);
+// The same, stored under `key` in section "Param".
 void WriteWindowDescription(HWND target, bool withTitle, const char* key);
 
-// Composes the TargetPath of `control` below `topWindow` and stores it under
-// `key` ("Destination" with the step's suffix). clickPoint, in screen
-// coordinates, is the stored point when given, else the control's centre.
+// The TargetPath of `control` below `topWindow`. clickPoint, in screen
+// coordinates, is the stored point when given, else the control's centre. No
+// control, or one that is no longer a window, gives the empty path.
+std::string DescribeTargetPath(HWND topWindow, HWND control, const POINT* clickPoint);
+// The same, stored under `key` in section "Param".
 void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint);
 
 enum class WindowSearch { Absent, Broadcast, NotFound, Found };
@@ -43,5 +47,3 @@ ResolvedTarget ResolvePath(HWND topWindow, const TargetPath& path, int refWidth,
 // The n-th child of a window (1-based, hidden children counted), or null.
 HWND NthChild(HWND parent, int n);
 
-// A step's stored texts.
-std::string ReadWindowDescription(int stepIndex);

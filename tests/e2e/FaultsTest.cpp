@@ -100,6 +100,25 @@ TEST_F(Faults, AHungImagingApplicationDoesNotHoldSnap) {
     EXPECT_TRUE(NextRunArrives(kFirstStepMessage));
 }
 
+TEST_F(Faults, AHungImagingApplicationDoesNotHoldTheSettings) {
+    StartSnap(OneStepPerPress()); // step 0 aims at the application's "Capture" button
+    PostMessageA(m_imager->Window(), kImagerHang, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<ImagerEvent> events = m_imager->Events();
+        return std::any_of(events.begin(), events.end(),
+                           [](const auto& e) { return e.event == "hang"; });
+    }));
+
+    // Opening shows the step's target, read from a program that answers nothing.
+    const HWND settings = OpenSettings();
+    EXPECT_NE(nullptr, settings) << "Settings did not open";
+    if (settings) {
+        EXPECT_TRUE(CancelSettings(settings));
+    }
+    EXPECT_TRUE(SnapResponds());
+    m_imager->Terminate();
+}
+
 // Step 0 launches a program, step 1 posts its message one "Delay" later.
 std::string LaunchThenPost(const std::string& title, const std::string& program,
                            const std::string& parameters) {

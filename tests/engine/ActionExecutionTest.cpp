@@ -1,5 +1,6 @@
 // Performing steps on a window tree built in the test process: what is posted
 // where, the beeps, the end of the sequence and the return to live.
+#include "engine/ActionExecution.h"
 #include "engine/Feedback.h"
 #include "settings/SettingsFile.h"
 #include "support/MainWindowHarness.h"
@@ -209,6 +210,72 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"WindowNotRunning", "800;600;NoSuchWindowClass\t", 0},
                       FailureCase{"UnknownType", "800;600;SnapTestTop\t", 10},
                       FailureCase{"NegativeUnknownType", "800;600;SnapTestTop\t", -2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ActionExecution, APostTheSystemRefusesIsAFailedStep) {
+    // A message that carries a pointer can only be sent: the system refuses
+    // to post it, as it refuses a post to a closed window or to a program of
+    // higher integrity. Nothing reached the application.
+    ExternalApplication app;
+    AimStepAtControl(0);
+    SetStep("Type", 0, 3);
+    SetStep("Message", 0, WM_SETTEXT);
+    WriteSettingInt(kSectionParam, "NoBeep", 1);
+    EXPECT_TRUE(Perform(true, 0).empty());
+    EXPECT_EQ(std::vector<UINT>{kStepFailedBeep}, g_beeps);
+}
+
+TEST_F(ActionExecution, TheOutcomeOfARefusedPostCarriesTheSystemsErrorCode) {
+    ExternalApplication app;
+    ActionStep step;
+    step.type = static_cast<int>(ActionType::SendCustomMessage);
+    step.message = WM_SETTEXT;
+    step.windowDescription = "800;600;SnapTestTop\t";
+    step.targetPath = "2;140;62";
+    const StepOutcome refused = PerformAction(step, 0);
+    EXPECT_EQ(StepResult::PostRefused, refused.result);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MESSAGE_SYNC_ONLY), refused.error);
+    EXPECT_EQ(app.tree.Top(), refused.window);
+    EXPECT_EQ(app.c, refused.target);
+
+    step.message = WM_APP + 1;
+    const StepOutcome performed = PerformAction(step, 0);
+    EXPECT_EQ(StepResult::Performed, performed.result);
+    EXPECT_EQ(0u, performed.error);
+}
+
+struct OutcomeCase {
+    const char* name;
+    const char* description; // nullptr: none stored
+    int type;
+    StepResult expected;
+};
+
+class StepOutcomes : public ActionExecution, public ::testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(StepOutcomes, SayWhyAStepWasNotPerformed) {
+    ExternalApplication app;
+    ActionStep step;
+    step.type = GetParam().type;
+    if (GetParam().description)
+        step.windowDescription = GetParam().description;
+    step.targetPath = "2;140;62";
+    step.program = "C:\\no\\such\\program.exe";
+    EXPECT_EQ(GetParam().expected, PerformAction(step, 0).result);
+    DeliverPostedMessages();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StepOutcomes,
+    ::testing::Values(
+        OutcomeCase{"Performed", "800;600;SnapTestTop\t", 4, StepResult::Performed},
+        OutcomeCase{"NoWindowDescription", nullptr, 0, StepResult::NoWindowDescription},
+        OutcomeCase{"WindowNotRunning", "800;600;NoSuchWindowClass\t", 0,
+                    StepResult::WindowNotRunning},
+        OutcomeCase{"BroadcastMouseClick", kBroadcastDescription, 8,
+                    StepResult::BroadcastMouseClick},
+        OutcomeCase{"UnknownType", "800;600;SnapTestTop\t", 10, StepResult::UnknownType},
+        OutcomeCase{"LaunchFailed", "800;600;SnapTestTop\t", 9, StepResult::LaunchFailed}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct BeepCase {

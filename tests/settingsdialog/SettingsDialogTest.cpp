@@ -1,5 +1,6 @@
 // The settings dialog run for real in the test process, driven through its
 // controls the way a person would (clicks on buttons, the warning answered).
+#include "engine/Feedback.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/DialogParamTapsync.h"
@@ -11,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -20,6 +23,23 @@ void Click(HWND dialog, int id) { SendMessageA(Item(dialog, id), BM_CLICK, 0, 0)
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 bool IsShown(HWND dialog, int id) { return IsWindowVisible(Item(dialog, id)) != FALSE; }
 std::string TextOf(HWND dialog, int id) { return WindowText(Item(dialog, id)); }
+
+// The action list, driven as its notifications would.
+void SelectAction(HWND dialog, int index) {
+    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SETCURSEL, index, 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACTION_LIST, CBN_SELENDOK),
+                 reinterpret_cast<LPARAM>(Item(dialog, IDC_ACTION_LIST)));
+}
+void DropDownActions(HWND dialog) {
+    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SHOWDROPDOWN, FALSE, 0);
+}
+UINT CheckedRadio(HWND dialog) {
+    for (UINT id = IDC_FUNCTION_NONE; id <= IDC_FUNCTION_LAUNCHER; ++id)
+        if (IsChecked(dialog, id))
+            return id;
+    return 0;
+}
 
 // What a run of the dialog met.
 struct DialogRun {
@@ -90,6 +110,10 @@ protected:
                         static_cast<DWORD>(value.size() + 1));
     }
     static std::string QuotedSelf() { return "\"" + ExecutablePath() + "\""; }
+    // A quoted path of 300 characters: more than MAX_PATH.
+    static std::string LongQuotedPath() {
+        return "\"C:\\" + std::string(286, 'l') + "\\Snap.exe\"";
+    }
     static void Describe(int step, const std::string& record, const std::string& path = "") {
         WriteStoredText(kSectionParam, StepKey("Base", step).c_str(), record);
         WriteStoredText(kSectionParam, StepKey("Destination", step).c_str(), path);
@@ -271,8 +295,10 @@ class StartupRegistration : public SettingsDialog, public ::testing::WithParamIn
 TEST_P(StartupRegistration, FollowsTheCheckBox) {
     const StartupCase& c = GetParam();
     auto resolve = [](const char* v) {
-        return std::string(v) == "SELF" ? ExecutablePath()
-               : std::string(v) == "QUOTED" ? QuotedSelf() : std::string(v);
+        return std::string(v) == "SELF"     ? ExecutablePath()
+               : std::string(v) == "QUOTED" ? QuotedSelf()
+               : std::string(v) == "LONG"   ? LongQuotedPath()
+                                            : std::string(v);
     };
     if (c.initial)
         SetRunValue(resolve(c.initial), c.initialType);
@@ -295,6 +321,45 @@ TEST_P(StartupRegistration, FollowsTheCheckBox) {
     }
 }
 
+TEST_F(SettingsDialog, OnlyLookingAtTheStartupBoxCreatesNoRunKey) {
+    // The key is opened to be read while the dialog only shows the box; a
+    // user without a Run key keeps having none after a Cancel.
+    HKEY run = nullptr;
+    std::vector<std::pair<std::string, std::string>> saved;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &run) == ERROR_SUCCESS) {
+        char name[256], data[4096];
+        for (DWORD i = 0;; ++i) {
+            DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
+            if (RegEnumValueA(run, i, name, &nameSize, nullptr, &type,
+                              reinterpret_cast<BYTE*>(data), &dataSize) != ERROR_SUCCESS)
+                break;
+            saved.emplace_back(name, std::string(data, dataSize));
+        }
+        RegCloseKey(run);
+        ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, kRunKey));
+    }
+    Describe(0, kBroadcastDescription);
+    bool unchecked = false;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        unchecked = !IsChecked(d, IDC_LAUNCH_AT_STARTUP);
+        Click(d, IDCANCEL);
+    });
+    const bool created =
+        RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &run) == ERROR_SUCCESS;
+    if (created)
+        RegCloseKey(run);
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_WRITE, nullptr, &run,
+                        nullptr) == ERROR_SUCCESS) {
+        for (const auto& value : saved)
+            RegSetValueExA(run, value.first.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(value.second.data()),
+                           static_cast<DWORD>(value.second.size()));
+        RegCloseKey(run);
+    }
+    EXPECT_TRUE(unchecked);
+    EXPECT_FALSE(created);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     RunKey, StartupRegistration,
     ::testing::Values(
@@ -305,7 +370,12 @@ INSTANTIATE_TEST_SUITE_P(
                     REG_EXPAND_SZ},
         StartupCase{"UnquotedPathIsRewrittenQuoted", "SELF", REG_SZ, true, false, "QUOTED", REG_SZ},
         StartupCase{"UncheckingDeletesTheValue", "QUOTED", REG_SZ, true, true, nullptr, 0},
-        StartupCase{"AnEmptyValueShowsUnchecked", "", REG_SZ, false, false, "", REG_SZ}),
+        StartupCase{"AnEmptyValueShowsUnchecked", "", REG_SZ, false, false, "", REG_SZ},
+        // A value longer than MAX_PATH is read whole, however long.
+        StartupCase{"ALongValueShowsCheckedAndUncheckingDeletesIt", "LONG", REG_SZ, true, true,
+                    nullptr, 0},
+        StartupCase{"ALongValueOfAnotherPathIsRewritten", "LONG", REG_SZ, true, false, "QUOTED",
+                    REG_SZ}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct DelayCase {
@@ -343,39 +413,192 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SettingsDialog, TheOptionsAreStoredFromTheirCheckBoxesBothWays) {
+    // "No beep on action" ticked means silence: it is stored as "NoBeep" 0,
+    // since a non-zero "NoBeep" is what makes the steps beep.
+    struct Option {
+        int box;
+        const char* key;
+        int storedWhenTicked;
+    };
+    const Option options[] = {{IDC_BEEP, "NoBeep", 0},
+                              {IDC_LITTLE_ICON, "LittleIcon", 1},
+                              {IDC_SYSTEM_TRAY, "PutInSysTray", 1},
+                              {IDC_STEP_BY_STEP, "StepByStep", 1}};
     for (bool on : {true, false}) {
-        WriteSettingInt(kSectionParam, "NoBeep", on ? 0 : 1);
-        WriteSettingInt(kSectionParam, "LittleIcon", on ? 0 : 1);
+        // Each box opens in the state opposite to the one the user gives it.
+        for (const Option& option : options)
+            WriteSettingInt(kSectionParam, option.key,
+                            on ? 1 - option.storedWhenTicked : option.storedWhenTicked);
         Describe(0, kBroadcastDescription);
+        std::vector<int> openedOpposite;
         RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
-            for (int id : {IDC_BEEP, IDC_LITTLE_ICON, IDC_SYSTEM_TRAY, IDC_STEP_BY_STEP})
-                if (IsChecked(d, id) != on)
-                    Click(d, id);
+            for (const Option& option : options) {
+                if (IsChecked(d, option.box) != on)
+                    openedOpposite.push_back(option.box);
+                if (IsChecked(d, option.box) != on)
+                    Click(d, option.box);
+            }
             if (IsChecked(d, IDC_LAUNCH_AT_STARTUP))
                 Click(d, IDC_LAUNCH_AT_STARTUP);
             Click(d, IDOK);
         });
-        for (const char* key : {"NoBeep", "LittleIcon", "PutInSysTray", "StepByStep"})
-            EXPECT_EQ(on ? 1 : 0, ReadSettingInt(kSectionParam, key, -1)) << key;
+        EXPECT_EQ((std::vector<int>{IDC_BEEP, IDC_LITTLE_ICON, IDC_SYSTEM_TRAY, IDC_STEP_BY_STEP}),
+                  openedOpposite);
+        for (const Option& option : options)
+            EXPECT_EQ(on ? option.storedWhenTicked : 1 - option.storedWhenTicked,
+                      ReadSettingInt(kSectionParam, option.key, -1))
+                << option.key << (on ? " ticked" : " unticked");
     }
 }
 
+// Records the beeps of performed steps instead of sounding them.
+std::vector<UINT> g_beeps;
+BOOL WINAPI RecordBeep(UINT type) {
+    g_beeps.push_back(type);
+    return TRUE;
+}
+
+struct BeepCase {
+    const char* name;
+    const char* stored; // "NoBeep" before the dialog opens; nullptr: absent
+    bool tickedOnOpen;
+    bool tickedAtOk;
+    std::vector<UINT> beeps; // of one performed step afterwards
+};
+
+// The settings dialog and the steps performed after it.
+class SettingsDialogSteps : public SettingsDialog {
+protected:
+    void SetUp() override {
+        SettingsDialog::SetUp();
+        g_beeps.clear();
+        g_messageBeep = RecordBeep;
+    }
+    void TearDown() override {
+        g_messageBeep = MessageBeep;
+        SettingsDialog::TearDown();
+    }
+
+    // Performs step `index` in the main window, as a press would; returns the
+    // messages that windows of this process received from it.
+    static std::vector<ReceivedMessage> PerformStep(int index) {
+        g_beeps.clear();
+        ReceivedMessages().clear();
+        CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+            w.PerformStep(true, index);
+            DeliverPostedMessages();
+            PostMessageA(w.Window(), WM_COMMAND, IDCANCEL, 0);
+        }});
+        window.DoModal();
+        return ReceivedMessages();
+    }
+};
+
+class SettingsDialogBeeps : public SettingsDialogSteps,
+                            public ::testing::WithParamInterface<BeepCase> {};
+
+// From the box, through Setup and OK, to the beep of the next performed step.
+TEST_P(SettingsDialogBeeps, DecidesWhetherThePerformedStepsBeep) {
+    const BeepCase& c = GetParam();
+    WindowTree application(800, 600, "Imaging Station");
+    application.Add(application.Top(), 100, 100, 80, 24);
+    Describe(0, "800;600;SnapTestTop\t", "140;112");
+    if (c.stored)
+        WriteSettingString(kSectionParam, "NoBeep", c.stored);
+    bool tickedOnOpen = !c.tickedOnOpen;
+    size_t received = 0;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        WhileLoopsRun([&] {
+            HWND d = FindWindowA(nullptr, "Settings");
+            if (!d || !IsWindowVisible(d))
+                return false;
+            tickedOnOpen = IsChecked(d, IDC_BEEP);
+            if (tickedOnOpen != c.tickedAtOk)
+                Click(d, IDC_BEEP);
+            if (IsChecked(d, IDC_LAUNCH_AT_STARTUP))
+                Click(d, IDC_LAUNCH_AT_STARTUP);
+            Click(d, IDOK);
+            return true;
+        });
+        w.OnSetup();
+        g_beeps.clear();
+        ReceivedMessages().clear();
+        w.PerformStep(true, 0);
+        DeliverPostedMessages();
+        received = ReceivedMessages().size();
+        PostMessageA(w.Window(), WM_COMMAND, IDCANCEL, 0);
+    }});
+    window.DoModal();
+    EXPECT_EQ(c.tickedOnOpen, tickedOnOpen);
+    EXPECT_EQ(1u, received); // the step was performed: its click reached the application
+    EXPECT_EQ(c.beeps, g_beeps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NoBeepBox, SettingsDialogBeeps,
+    ::testing::Values(BeepCase{"AbsentOpensTickedAndStaysSilent", nullptr, true, true, {}},
+                      BeepCase{"ZeroOpensTickedAndStaysSilent", "0", true, true, {}},
+                      BeepCase{"UntickingMakesTheStepsBeep", nullptr, true, false, {kStepDoneBeep}},
+                      BeepCase{
+                          "OneOpensUntickedAndKeepsBeeping", "1", false, false, {kStepDoneBeep}},
+                      BeepCase{"TickingSilencesTheSteps", "1", false, true, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A step saved while no window is shown as its target must not turn into a
+// broadcast step: the next press would post it to every top-level window.
+TEST_F(SettingsDialogSteps, ADropDownWithoutATargetStoresNoBroadcast) {
+    WindowTree application(800, 600, "Imaging Station"); // would receive a broadcast
+    bool describedAfterDropDown = true;
+    bool broadcastAfterDropDown = true;
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        DropDownActions(d); // stores Action #01, which has no target
+        const std::string record = ReadStoredText(kSectionParam, "Base");
+        describedAfterDropDown = ParseWindowDescription(record).present;
+        broadcastAfterDropDown = record == kBroadcastDescription;
+        // Close with OK through Action #02, so that the file keeps step 0 as stored.
+        SelectAction(d, 1);
+        Click(d, IDC_BROADCAST);
+        Click(d, IDOK);
+    });
+    ASSERT_EQ(IDOK, run.result);
+    EXPECT_FALSE(broadcastAfterDropDown);
+    EXPECT_FALSE(describedAfterDropDown);
+    EXPECT_EQ(kBroadcastDescription, ReadStoredText(kSectionParam, "Base1"));
+
+    WriteSettingInt(kSectionParam, "NoBeep", 1); // let the outcome be heard
+    EXPECT_TRUE(PerformStep(0).empty());
+    EXPECT_EQ(std::vector<UINT>{kStepFailedBeep}, g_beeps);
+}
+
+TEST_F(SettingsDialogSteps, AfterThePickedWindowClosedOkWaitsForANewTarget) {
+    auto application = std::make_unique<WindowTree>(800, 600, "Imaging Station");
+    HWND capture = application->Add(application->Top(), 100, 100, 80, 24);
+    SetWindowTextA(capture, "Capture");
+    std::string shownWhenPicked, shownAfterOk;
+    bool openAfterOk = false;
+    std::string storedAfterOk = "?", storedAfterDropDown = "?";
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync& dialog) {
+        dialog.TargetWindow = capture; // as the window finder leaves it
+        dialog.ShowTargetText();
+        shownWhenPicked = TextOf(d, IDC_TARGET_TEXT);
+        application.reset(); // the imaging application closes
+        Click(d, IDOK);
+        openAfterOk = IsWindowVisible(d) != FALSE;
+        shownAfterOk = TextOf(d, IDC_TARGET_TEXT);
+        storedAfterOk = ReadStoredText(kSectionParam, "Base");
+        DropDownActions(d);
+        storedAfterDropDown = ReadStoredText(kSectionParam, "Base");
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ("Imaging Station - Capture", shownWhenPicked);
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_EQ("", shownAfterOk);
+    EXPECT_FALSE(ParseWindowDescription(storedAfterOk).present) << storedAfterOk;
+    EXPECT_FALSE(ParseWindowDescription(storedAfterDropDown).present) << storedAfterDropDown;
+    EXPECT_EQ(IDCANCEL, run.result);
+}
+
 // The action editor: the list, the shown step and what a drop-down stores.
-void SelectAction(HWND dialog, int index) {
-    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SETCURSEL, index, 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACTION_LIST, CBN_SELENDOK),
-                 reinterpret_cast<LPARAM>(Item(dialog, IDC_ACTION_LIST)));
-}
-void DropDownActions(HWND dialog) {
-    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SHOWDROPDOWN, TRUE, 0);
-    SendMessageA(Item(dialog, IDC_ACTION_LIST), CB_SHOWDROPDOWN, FALSE, 0);
-}
-UINT CheckedRadio(HWND dialog) {
-    for (UINT id = IDC_FUNCTION_NONE; id <= IDC_FUNCTION_LAUNCHER; ++id)
-        if (IsChecked(dialog, id))
-            return id;
-    return 0;
-}
 
 TEST_F(SettingsDialog, OpeningShowsActionOneAsAButtonClickWithoutNone) {
     std::string entry;
@@ -523,6 +746,91 @@ TEST_F(SettingsDialog, TheApplicationBoxesTakeAtMost255Characters) {
     });
     EXPECT_EQ(255u, length);
 }
+
+// Runs `work` from a thread timer of its own once the current timer callback
+// has returned, so that a message box it opens runs its loop undisturbed.
+std::function<void()> g_later;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    std::function<void()> work = std::move(g_later);
+    g_later = nullptr;
+    work();
+}
+void Later(std::function<void()> work) {
+    g_later = std::move(work);
+    SetTimer(nullptr, 0, 10, RunLater);
+}
+
+// Message boxes captioned with the application's name, answered with OK.
+struct AnsweredBox {
+    HWND owner;
+    std::string text;
+};
+std::vector<AnsweredBox> g_answeredBoxes;
+HWND g_lastAnsweredBox = nullptr;
+void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindWindowA("#32770", ApplicationName().c_str());
+    if (!box || !IsWindowVisible(box) || box == g_lastAnsweredBox)
+        return;
+    g_lastAnsweredBox = box;
+    g_answeredBoxes.push_back({GetWindow(box, GW_OWNER), TextOf(box, 0xFFFF)});
+    Click(box, IDOK);
+}
+
+struct BrowseCase {
+    const char* name;
+    size_t length; // of the chosen path
+    bool taken;
+};
+
+class SettingsDialogBrowse : public SettingsDialog,
+                             public ::testing::WithParamInterface<BrowseCase> {};
+
+// The Application box takes a chosen program only when the settings file
+// gives back its whole path; a longer one would launch a different file.
+TEST_P(SettingsDialogBrowse, TakesOnlyAPathThatIsReadBackWhole) {
+    const BrowseCase& c = GetParam();
+    const std::string chosen = "C:\\" + std::string(c.length - 7, 'p') + ".exe";
+    ASSERT_EQ(c.length, chosen.size());
+    Describe(0, kBroadcastDescription);
+    g_answeredBoxes.clear();
+    g_lastAnsweredBox = nullptr;
+    HWND settings = nullptr;
+    bool taken = !c.taken;
+    std::string shown, stored;
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync& dialog) {
+        settings = d;
+        Later([&, d] {
+            Click(d, IDC_FUNCTION_LAUNCHER);
+            SetDlgItemTextA(d, IDC_APPLICATION, "viewer.exe");
+            const UINT_PTR answering = SetTimer(nullptr, 0, 20, AnswerMessageBox);
+            taken = dialog.TakeChosenApplication(chosen);
+            KillTimer(nullptr, answering);
+            shown = TextOf(d, IDC_APPLICATION);
+            DropDownActions(d);
+            stored = ReadSettingString(kSectionAction, "ExtApp", "");
+            Click(d, IDCANCEL);
+        });
+    });
+    EXPECT_EQ(c.taken, taken);
+    const std::string expected = c.taken ? chosen : "viewer.exe";
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(expected, stored); // what is stored is what runs
+    if (c.taken) {
+        EXPECT_TRUE(g_answeredBoxes.empty());
+    } else {
+        ASSERT_EQ(1u, g_answeredBoxes.size());
+        EXPECT_EQ(settings, g_answeredBoxes[0].owner);
+        EXPECT_NE("", g_answeredBoxes[0].text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ChosenPaths, SettingsDialogBrowse,
+                         ::testing::Values(BrowseCase{"Of255CharactersIsTaken", 255, true},
+                                           BrowseCase{"Of256CharactersIsRefused", 256, false},
+                                           BrowseCase{"Of259CharactersIsRefused", 259, false},
+                                           BrowseCase{"Of400CharactersIsRefused", 400, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NumberBoxes, AcceptSignedAndUnsignedDecimal) {
     EXPECT_EQ(-1, ParseNumberBox("-1"));

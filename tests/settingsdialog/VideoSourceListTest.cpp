@@ -10,7 +10,7 @@
 // test processes side by side. Each test holds the named mutex kDevicesMutex
 // while its devices exist, so the lists can be checked exactly; any other
 // test that registers capture devices must hold the same mutex.
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/VideoSourceList.h"
 #include "support/TestFiles.h"

@@ -1,7 +1,7 @@
 // What only the 32-bit build meets on 64-bit Windows (WoW64): its system folder
 // is SysWOW64, and the registry's classes (the capture device list among
 // them) have a view of their own for 32-bit programs. Built for i686 only.
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/VideoSourceList.h"
 #include "support/ChildProcess.h"

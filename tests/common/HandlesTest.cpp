@@ -1,4 +1,4 @@
-#include "dialoglayer/Handles.h"
+#include "common/Handles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,9 @@
+#pragma once
+// Performing the action of one step on the external application.
+#include "ActionStep.h"
+#include "StepOutcome.h"
+
+// Finds the step's window and control and performs its action (never the
+// end of the sequence: type None is the run's business). Step 9 also brings
+// the window to the top and gives it the focus.
+StepOutcome PerformAction(const ActionStep& step, int index);

@@ -1,0 +1,30 @@
+#pragma once
+// What performing one step came to: what a beep, a log or a check can tell.
+#include <windows.h>
+
+enum class StepResult {
+    Performed,
+    NoWindowDescription, // no target stored for the step
+    WindowNotRunning,    // its top-level window was not found
+    BroadcastMouseClick, // all top-level windows have no common point to click
+    UnknownType,
+    PostRefused,  // the system refused a post: `error` says why
+    LaunchFailed, // the program could not be started: `error` says why
+};
+
+struct StepOutcome {
+    StepResult result = StepResult::Performed;
+    // The system's error code of a refused post (the window closed between
+    // the search and the post, or a target of higher integrity) or of a
+    // failed launch; 0 otherwise.
+    DWORD error = 0;
+    HWND window = nullptr; // the top-level window found, or HWND_BROADCAST
+    HWND target = nullptr; // where the step went: a control, or the window
+};
+
+// Whether the step counts as done for its feedback (and for the focus given
+// after step 9): a launch whose program could not start counts as done, as it
+// always has; every other failure does not.
+inline bool CountsAsDone(const StepOutcome& outcome) {
+    return outcome.result == StepResult::Performed || outcome.result == StepResult::LaunchFailed;
+}

@@ -1,0 +1,319 @@
+// The window finder of the settings dialog, end to end: the real Snap.exe and
+// the stand-in imaging application, the drag given as a person gives it.
+#include "EndToEnd.h"
+
+namespace {
+
+std::string EditText(HWND edit) {
+    char text[600] = "";
+    SendMessageA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// For the README: scripts/screenshots.sh names a folder, and the finder test
+// photographs the screen at its interesting moments.
+void Photograph(const char* name) {
+    char folder[MAX_PATH] = "";
+    if (GetEnvironmentVariableA("SNAP_SCREENSHOT_DIR", folder, MAX_PATH) == 0)
+        return;
+    RunLinuxProgram(std::string("/usr/bin/import -window root ") + folder + "/" + name + ".png");
+}
+
+class Finder : public EndToEnd {
+protected:
+    // Opens the settings of a Snap without any configured step.
+    HWND OpenSettingsWithoutSteps() {
+        Configuration configuration;
+        configuration.steps = 0;
+        configuration.stepByStep = true; // every press is a whole run of one step
+        StartSnap(configuration);
+        return OpenSettings();
+    }
+    static constexpr int kBesideTheFirstPress = 4; // out of the double-click rectangle
+
+    HWND Control(int id) const { return GetDlgItem(m_imager->Window(), id); }
+    // The "Capture" button of the inner tool panel, two panels down.
+    HWND InnerPanelCapture() const { return GetDlgItem(GetDlgItem(Control(200), 210), 211); }
+
+    // Another program's window as large as the screen, as the desktop's own
+    // window is on a workstation: behind any window, it holds every point.
+    std::unique_ptr<StandInImager> WindowAllAround() {
+        auto window = std::make_unique<StandInImager>(m_elsewhere.Path(), UniqueName("All around "),
+                                                      "/pos:0,0 /size:1272x990");
+        EXPECT_NE(nullptr, window->Window());
+        return window;
+    }
+
+    // OK, without registering the test's copy at Windows start-up; true once
+    // the dialog is gone and Snap's window is back.
+    bool ConfirmSettings(HWND settings) const {
+        if (SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_GETCHECK, 0, 0))
+            SendMessageA(GetDlgItem(settings, IDC_LAUNCH_AT_STARTUP), BM_CLICK, 0, 0);
+        PostMessageA(settings, WM_COMMAND, IDOK, 0);
+        return WaitUntil([&] { return !IsWindow(settings); }) &&
+               WaitUntil([&] { return IsWindowVisible(m_snapWindow) != FALSE; });
+    }
+
+    // Presses on the rings and starts moving, as a person starts a drag;
+    // false when the dialog did not fold away. A press close in time and place
+    // to the one before is a double click, which starts nothing: a second press
+    // is given `offCentre` pixels away from the first.
+    static bool StartFinderDrag(HWND settings, int offCentre = 0) {
+        POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
+        rings.x += offCentre;
+        rings.y += offCentre;
+        MovePointerTo(rings);
+        RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+        if (!WaitUntil([&] { return WindowHeight(settings) == 0; }))
+            return false;
+        // The first small move only tells the platform a drag has begun.
+        MovePointerTo({rings.x + 12, rings.y + 12});
+        return true;
+    }
+
+    TempDir m_elsewhere; // the second stand-in's own log
+};
+
+TEST_F(Finder, APressOutsideTheRingsChangesNothing) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    RECT box = {};
+    GetWindowRect(GetDlgItem(settings, IDC_TARGET_TEXT), &box);
+    MovePointerTo({box.left - 40, box.top + 5}); // on the label, left of the box
+    RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    // The press is handled once the dialog answers again.
+    SendMessageA(settings, WM_NULL, 0, 0);
+    EXPECT_EQ(height, WindowHeight(settings));
+    EXPECT_EQ("", EditText(GetDlgItem(settings, IDC_TARGET_TEXT)));
+    PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+    Photograph("settings");
+
+    ASSERT_TRUE(StartFinderDrag(settings)) << "dialog not collapsed";
+
+    // Over the group box, the button inside it is taken.
+    MovePointerTo(CentreOfWindow(Control(104)));
+    EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Snapshot"; }))
+        << EditText(box);
+    // Where only the hidden control lies, the main window itself is taken.
+    RECT hidden = {};
+    GetWindowRect(Control(400), &hidden);
+    MovePointerTo(CentreOf(hidden));
+    EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - " + m_title; }))
+        << EditText(box);
+    MovePointerTo(CentreOfWindow(Control(101)));
+    EXPECT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
+        << EditText(box);
+    Photograph("finder-drag");
+
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; })) << "not restored";
+    EXPECT_EQ(m_title + " - Capture", EditText(box));
+    Photograph("finder-chosen");
+
+    // "Button click" is step 0's kind already: OK stores the step.
+    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(ConfirmSettings(settings));
+    Press();
+    const std::vector<ImagerEvent> received = m_imager->WaitForMessages(1);
+    ASSERT_EQ(1u, received.size());
+    EXPECT_EQ("main", received[0].receiver);
+    EXPECT_EQ(0x0111u, received[0].Message());
+    EXPECT_EQ(101u, received[0].WParam());
+}
+
+TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
+
+    const HWND top = m_imager->Window();
+    const HWND canvas = Control(500);
+    RECT canvasRect = {};
+    GetWindowRect(canvas, &canvasRect);
+    const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
+
+    ASSERT_TRUE(StartFinderDrag(settings));
+    MovePointerTo(release);
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+    ASSERT_TRUE(ConfirmSettings(settings));
+
+    // Where the click lands in the canvas, for the stored point at a size.
+    POINT stored = release;
+    ScreenToClient(top, &stored);
+    auto expectedAt = [&](int width, int height) {
+        POINT point = {MulDiv(stored.x, width, 800), MulDiv(stored.y, height, 600)};
+        ClientToScreen(top, &point);
+        ScreenToClient(canvas, &point);
+        return static_cast<unsigned long long>(MAKELPARAM(point.x, point.y));
+    };
+    auto canvasDowns = [&] {
+        std::vector<ImagerEvent> downs;
+        for (const ImagerEvent& event : m_imager->Messages())
+            if (event.receiver == "canvas:500" && event.Message() == WM_LBUTTONDOWN)
+                downs.push_back(event);
+        return downs;
+    };
+
+    Press();
+    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 1; }));
+    EXPECT_EQ(expectedAt(800, 600), canvasDowns()[0].LParam());
+
+    PostMessageA(top, 0x8100, 0, MAKELPARAM(1000, 750)); // the user enlarges the window
+    ASSERT_TRUE(WaitUntil([&] {
+        for (const ImagerEvent& event : m_imager->Events())
+            if (event.event == "size" && event.wParam == "1000" && event.lParam == "750")
+                return true;
+        return false;
+    }));
+    Press();
+    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
+    EXPECT_EQ(expectedAt(1000, 750), canvasDowns()[1].LParam());
+}
+
+TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    ASSERT_TRUE(StartFinderDrag(settings));
+    // What the platform sends when a system dialog or another program takes
+    // over: the capture is released under the drag's feet.
+    SendMessageA(settings, WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; })) << "still collapsed";
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    SendMessageA(settings, WM_NULL, 0, 0);
+    EXPECT_EQ(height, WindowHeight(settings));
+    PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST_F(Finder, AClickOnTheRingsWithoutMovingThenAnotherClickThereGivesTheDialogBack) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    RECT original = {};
+    GetWindowRect(settings, &original);
+    const POINT rings = CentreOfWindow(GetDlgItem(settings, IDC_FINDER));
+    // Two clicks where the rings are, the second a little off the first so
+    // that it is no double click: each folds the dialog with its press and,
+    // released without a move, gives it back.
+    for (const POINT press : {rings, POINT{rings.x + kBesideTheFirstPress, rings.y}}) {
+        MovePointerTo(press);
+        RunLinuxProgram("/usr/bin/xdotool mousedown 1");
+        ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == 0; })) << "not folded";
+        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+        EXPECT_TRUE(WaitUntil([&] {
+            return WindowHeight(settings) == original.bottom - original.top;
+        })) << "still folded";
+    }
+    RECT now = {};
+    GetWindowRect(settings, &now);
+    EXPECT_TRUE(EqualRect(&original, &now));
+    // And it still answers: Cancel closes it and Snap polls again.
+    EXPECT_TRUE(CancelSettings(settings));
+}
+
+TEST_F(Finder, OverTheApplicationsOwnBackgroundTheApplicationIsTakenNotTheWindowBehindIt) {
+    const std::unique_ptr<StandInImager> behind = WindowAllAround();
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const HWND top = m_imager->Window();
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+    const std::string capture = m_title + " - Capture";
+    auto onScreen = [top](POINT point) {
+        ClientToScreen(top, &point);
+        return point;
+    };
+    POINT clientOrigin = {0, 0};
+    ClientToScreen(top, &clientOrigin);
+    RECT frame = {};
+    GetWindowRect(top, &frame);
+    RECT hidden = {};
+    GetWindowRect(Control(400), &hidden);
+    const struct {
+        const char* where;
+        POINT point; // screen
+    } places[] = {
+        {"empty client area", onScreen({100, 200})},
+        {"where only a hidden control lies", CentreOf(hidden)},
+        {"status line", onScreen({400, 585})},
+        {"title bar", {frame.left + 200, (frame.top + clientOrigin.y) / 2}},
+    };
+
+    ASSERT_TRUE(StartFinderDrag(settings));
+    // Right behind the imaging application, now that the drag has begun: under
+    // Wine without a window manager, the window under the folded dialog may
+    // come forward when it folds.
+    ASSERT_TRUE(
+        SetWindowPos(behind->Window(), top, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
+    ASSERT_EQ(behind->Window(), GetWindow(top, GW_HWNDNEXT));
+    for (const auto& place : places) {
+        SCOPED_TRACE(place.where);
+        // From a control, so that every place makes a new choice.
+        MovePointerTo(CentreOfWindow(Control(101)));
+        ASSERT_TRUE(WaitUntil([&] { return EditText(box) == capture; })) << EditText(box);
+        MovePointerTo(place.point);
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::string text = EditText(box);
+            return text != capture && !text.empty();
+        }));
+        EXPECT_EQ(m_title + " - " + m_title, EditText(box));
+    }
+    EXPECT_EQ(behind->Window(), GetWindow(top, GW_HWNDNEXT)) << "the order changed";
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    EXPECT_TRUE(CancelSettings(settings));
+}
+
+TEST_F(Finder, ALostMouseKeepsTheTargetAndClickPointFromBeforeTheDrag) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+
+    // A whole drag chooses a point of the canvas.
+    const HWND canvas = Control(500);
+    RECT canvasRect = {};
+    GetWindowRect(canvas, &canvasRect);
+    const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
+    ASSERT_TRUE(StartFinderDrag(settings));
+    MovePointerTo(release);
+    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+
+    // The next one frames a button elsewhere, deeper down, and loses the mouse.
+    ASSERT_TRUE(StartFinderDrag(settings, kBesideTheFirstPress));
+    MovePointerTo(CentreOfWindow(InnerPanelCapture()));
+    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
+        << EditText(box);
+    SendMessageA(settings, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    SendMessageA(settings, WM_NULL, 0, 0);
+    EXPECT_EQ(m_title + " - ", EditText(box)); // the canvas again
+    ASSERT_TRUE(ConfirmSettings(settings));
+
+    // The stored step clicks the canvas where the whole drag ended.
+    Press();
+    const std::vector<ImagerEvent> received = m_imager->WaitForMessages(1);
+    ASSERT_FALSE(received.empty());
+    EXPECT_EQ("canvas:500", received[0].receiver);
+    EXPECT_EQ(static_cast<unsigned>(WM_LBUTTONDOWN), received[0].Message());
+    POINT expected = release;
+    ScreenToClient(canvas, &expected);
+    EXPECT_EQ(static_cast<unsigned long long>(MAKELPARAM(expected.x, expected.y)),
+              received[0].LParam());
+}
+
+} // namespace
