@@ -69,8 +69,9 @@ cd "$root"
 presses=${BENCH_PRESSES:-300}
 idle_seconds=${BENCH_IDLE_SECONDS:-30}
 traced_presses=${BENCH_TRACED_PRESSES:-20}
-# The libraries must use their own folders as control folders, not a caller's.
-unset KELVRATOUCH_SIM_DIR
+# The libraries must use their own folders as control folders, not a caller's;
+# both Wines share this run's display.
+unset KELVRATOUCH_SIM_DIR WINE32_DISPLAY
 
 bash scripts/setup.sh
 bash scripts/wine32-setup.sh

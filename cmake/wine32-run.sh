@@ -17,5 +17,7 @@ WINEPREFIX=${WINEPREFIX32:-$root/build/wineprefix32}
 # 64-bit ones (which fill syswow64's partner, system32) in the host's Wine.
 WINEDLLPATH="$sysroot/usr/lib/i386-linux-gnu/wine:/usr/lib/x86_64-linux-gnu/wine"
 WINESERVER=/usr/lib/wine/wineserver64
-export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEDLLPATH WINESERVER
+# The 32-bit session may have a display of its own (scripts/wine-session.sh).
+DISPLAY=${WINE32_DISPLAY:-$DISPLAY}
+export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEDLLPATH WINESERVER DISPLAY
 exec "$sysroot/usr/lib/wine/wine" "$@"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Snap's installer from installer/Snap.nsi.
 #   build-installer.sh TARGET BUILD_DIR OUT_DIR
-# TARGET: x86-unicode (the release) or amd64-unicode (the Wine round trip);
+# TARGET: x86-unicode (the release, whose round trip runs under the 32-bit
+# Wine) or amd64-unicode (the same script with a 64-bit stub; untested);
 # BUILD_DIR: a configured and built CMake build folder (its bin/Snap.exe is
 # the payload, its cache gives the version). Writes
 # OUT_DIR/Snap-<version>-setup.exe, or Snap-<version>-setup-amd64.exe, and

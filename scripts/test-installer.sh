@@ -160,8 +160,12 @@ KELVRATOUCH_SIM_DIR=$(winepath -w "$work/simulator" </dev/null 2>/dev/null)
 snap_pid=$!
 polled_at_least() { [ -f "$sim_log" ] && [ "$(grep -c . "$sim_log")" -ge "$1" ]; }
 running() { kill -0 "$snap_pid" 2>/dev/null; }
-check "the installed Snap shows its window" \
-    timeout 60 xdotool search --sync --onlyvisible --name '^Snap$' >/dev/null
+# On the 32-bit session's display, which may be one of its own.
+snap_window_shown() {
+    DISPLAY=${WINE32_DISPLAY:-$DISPLAY} timeout 60 xdotool search --sync --onlyvisible \
+        --name '^Snap$' >/dev/null
+}
+check "the installed Snap shows its window" snap_window_shown
 check "it keeps polling the camera library" wait_until 30 polled_at_least 5
 check "it is still running" running
 check "its settings were seeded from the installed template" \

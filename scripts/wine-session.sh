@@ -2,6 +2,11 @@
 # tree, Xvfb on a free display and one persistent wineserver, all stopped on
 # exit. Only what this script started is stopped.
 #   wine_session_start ROOT   (ROOT: the source folder)
+#   wine32_session_start ROOT after it: the private 32-bit Wine as well, with
+#       its own prefix (build/wineprefix32) and wineserver on the same display;
+#       `wine32` then runs a program there. With WINE32_SESSION_OWN_DISPLAY=1
+#       it gets an Xvfb of its own (WINE32_DISPLAY), so that its tests can
+#       move the pointer while the 64-bit ones do too.
 # With WINE_SESSION_USE_DISPLAY=1 an X display the caller already has is used
 # instead of a new Xvfb.
 
@@ -14,6 +19,11 @@ wine_session_stop() {
     if [ -n "${WINE_SESSION_SERVER_STARTED:-}" ]; then
         wineserver -k >/dev/null 2>&1 || true # this prefix's server only
         wineserver -w >/dev/null 2>&1 || true # gone before the next session starts
+    fi
+    if [ -n "${WINE32_SESSION_XVFB_PID:-}" ]; then
+        kill "$WINE32_SESSION_XVFB_PID" 2>/dev/null || true
+        wait "$WINE32_SESSION_XVFB_PID" 2>/dev/null || true
+        WINE32_SESSION_XVFB_PID=
     fi
     if [ -n "${WINE_SESSION_XVFB_PID:-}" ]; then
         kill "$WINE_SESSION_XVFB_PID" 2>/dev/null || true
@@ -96,6 +106,19 @@ wine32_session_start() {
             return 1
         fi
     fi
+    if [ "${WINE32_SESSION_OWN_DISPLAY:-}" = 1 ]; then
+        local file
+        file=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$file" >/dev/null 2>&1 &
+        WINE32_SESSION_XVFB_PID=$!
+        for _ in $(seq 100); do
+            [ -s "$file" ] && break
+            sleep 0.1
+        done
+        [ -s "$file" ] || { echo "Xvfb did not start" >&2; rm -f "$file"; return 1; }
+        export WINE32_DISPLAY=":$(head -n1 "$file")"
+        rm -f "$file"
+    fi
     if WINEPREFIX=$WINEPREFIX32 wineserver -p </dev/null >/dev/null 2>&1; then
         WINE32_SESSION_SERVER_STARTED=1
     else
@@ -104,5 +127,5 @@ wine32_session_start() {
     # As for the 64-bit prefix: services away from our pipes, unmanaged windows.
     wine32 cmd /c exit </dev/null >/dev/null 2>&1
     wine32 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-    echo "32-bit Wine ready on display $DISPLAY ($(sed -n 2p "$root/build/wine32/ready") i386 execution)"
+    echo "32-bit Wine ready on display ${WINE32_DISPLAY:-$DISPLAY} ($(sed -n 2p "$root/build/wine32/ready") i386 execution)"
 }

@@ -33,6 +33,16 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool WaitUntilFileExists(const std::string& path, unsigned long timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (!FileExists(path)) {
+        if (GetTickCount64() > deadline)
+            return false;
+        Sleep(20); // a file's appearance can only be asked for
+    }
+    return true;
+}
+
 void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);

@@ -8,6 +8,8 @@ std::string ToWindowsPath(const std::string& buildPath);
 std::string ReadTextFile(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
+// Waits until the file exists, at most timeoutMs; false when it never did.
+bool WaitUntilFileExists(const std::string& path, unsigned long timeoutMs);
 void RemoveTree(const std::string& path);
 std::string LocalAppDataFolder();
 

@@ -1,9 +1,9 @@
 // What only the 32-bit build meets on 64-bit Windows (WoW64): its system folder
 // is SysWOW64, and the registry's classes (the capture device list among
 // them) have a view of their own for 32-bit programs. Built for i686 only.
-#include "dialoglayer/Handles.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/VideoSourceList.h"
+#include "support/CaptureDevices.h"
 #include "support/ChildProcess.h"
 #include "support/SnapInstall.h"
 #include "support/TestFiles.h"
@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <cwchar>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,16 +25,6 @@ const char kTemplate[] = "[Param]\r\nDelay=500\r\n";
 bool RunsUnderWow64() {
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
-bool WaitForFile(const std::string& path) {
-    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
-    while (!FileExists(path)) {
-        if (GetTickCount64() > deadline)
-            return false;
-        Sleep(20);
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -110,7 +98,9 @@ struct SystemFolderCase {
     SystemFolder folder;
     bool found;
 };
-void PrintTo(const SystemFolderCase& folderCase, std::ostream* out) { *out << folderCase.name; }
+void PrintTo(const SystemFolderCase& folderCase, std::ostream* out) {
+    *out << folderCase.name;
+}
 
 class CameraLibraryInSystemFolder : public ::testing::TestWithParam<SystemFolderCase> {};
 
@@ -126,9 +116,10 @@ TEST_P(CameraLibraryInSystemFolder, IsFoundOnlyInTheSystemFolderOf32BitPrograms)
     ASSERT_TRUE(process.Started());
     if (GetParam().found) {
         const HWND window = process.WaitForWindow("Snap", kGenerousMs);
-        ASSERT_NE(nullptr, window) << "Snap ended: the library in " << library.Path()
-                                   << " was not found";
-        EXPECT_TRUE(WaitForFile(control.Log())) << "Snap did not call the library";
+        ASSERT_NE(nullptr, window)
+            << "Snap ended: the library in " << library.Path() << " was not found";
+        EXPECT_TRUE(WaitUntilFileExists(control.Log(), kGenerousMs))
+            << "Snap did not call the library";
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(process.WaitForExit(kGenerousMs));
     } else {
@@ -150,58 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------
 // Capture devices in the two registry views
 
-// The key the system device enumerator reads the video capture devices from.
-constexpr const char* kInstanceKey = "CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
-// Held by every test that registers capture devices, so each sees its own.
-constexpr const char* kDevicesMutex = "SnapTests.VideoCaptureDevices";
-
-class DevicesLock {
-public:
-    bool Acquire() {
-        m_mutex.reset(CreateMutexA(nullptr, FALSE, kDevicesMutex));
-        if (!m_mutex)
-            return false;
-        const DWORD wait = WaitForSingleObject(m_mutex.get(), 60000);
-        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-        return m_owned;
-    }
-    ~DevicesLock() {
-        if (m_owned)
-            ReleaseMutex(m_mutex.get());
-    }
-
-private:
-    UniqueKernelHandle m_mutex;
-    bool m_owned = false;
-};
-
-// One fake capture device registered in one registry view, removed again when
-// this goes.
-class DeviceInView {
-public:
-    DeviceInView(REGSAM view, const wchar_t* friendlyName)
-        : m_view(view), m_key(std::string(kInstanceKey) + "\\" + UniqueName("SnapWow64Test_")) {
-        UniqueRegKey device;
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, m_key.c_str(), 0, nullptr, 0, KEY_WRITE | m_view,
-                            nullptr, device.receive(), nullptr) != ERROR_SUCCESS)
-            return;
-        const DWORD bytes = static_cast<DWORD>((wcslen(friendlyName) + 1) * sizeof(wchar_t));
-        m_registered = RegSetValueExW(device.get(), L"FriendlyName", 0, REG_SZ,
-                                      reinterpret_cast<const BYTE*>(friendlyName),
-                                      bytes) == ERROR_SUCCESS;
-    }
-    ~DeviceInView() { RegDeleteKeyExA(HKEY_CLASSES_ROOT, m_key.c_str(), m_view, 0); }
-    DeviceInView(const DeviceInView&) = delete;
-    DeviceInView& operator=(const DeviceInView&) = delete;
-
-    bool Registered() const { return m_registered; }
-
-private:
-    REGSAM m_view;
-    std::string m_key;
-    bool m_registered = false;
-};
-
 std::vector<std::string> ComboItems(HWND combo) {
     std::vector<std::string> items;
     const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
@@ -216,21 +155,23 @@ std::vector<std::string> ComboItems(HWND combo) {
 
 TEST(Wow64, TheVideoSourceListShowsTheCaptureDevicesOfThe32BitView) {
     ASSERT_TRUE(RunsUnderWow64()) << "these tests need a 32-bit build on 64-bit Windows";
-    DevicesLock lock;
+    CaptureDevicesLock lock;
     ASSERT_TRUE(lock.Acquire()) << "the capture devices stayed taken";
     DeleteFileA(SettingsFilePath().c_str());
     // A 32-bit driver registers in the 32-bit view, which is the one a 32-bit
     // program enumerates; a device registered for 64-bit programs only is not
     // one Snap (or the vendor's 32-bit library) can open.
-    DeviceInView seen(KEY_WOW64_32KEY, L"USB 28 Camera (32-bit view)");
-    DeviceInView unseen(KEY_WOW64_64KEY, L"USB 28 Camera (64-bit view)");
+    FakeCaptureDevice seen(UniqueName("SnapWow64Test_"), L"USB 28 Camera (32-bit view)",
+                           KEY_WOW64_32KEY);
+    FakeCaptureDevice unseen(UniqueName("SnapWow64Test_"), L"USB 28 Camera (64-bit view)",
+                             KEY_WOW64_64KEY);
     ASSERT_TRUE(seen.Registered());
     ASSERT_TRUE(unseen.Registered());
 
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    const HWND parent = CreateWindowExA(0, "STATIC", "Video source test", WS_POPUP, 0, 0, 320,
-                                        240, nullptr, nullptr, instance, nullptr);
+    const HWND parent = CreateWindowExA(0, "STATIC", "Video source test", WS_POPUP, 0, 0, 320, 240,
+                                        nullptr, nullptr, instance, nullptr);
     const HWND combo =
         CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST,
                         10, 10, 250, 200, parent, nullptr, instance, nullptr);
