@@ -14,12 +14,14 @@ TEST_F(EndToEnd, TimedRunPerformsStepsZeroToTwoAtTheDelayThenReturnsToLiveOnce) 
     Press();
     const std::vector<ImagerEvent> received = m_imager->WaitForMessages(4);
     ASSERT_EQ((std::vector<int>{0, 1, 2, 0}), StepsReceived(4));
-    // One step per "Delay" (350 ms); the timer may fire a little early.
+    // One step per "Delay" (350 ms), measured where the messages arrive: the
+    // timer may fire a little early, and an earlier message may arrive a
+    // little late (tens of milliseconds when the 32-bit build runs emulated).
     for (size_t i = 1; i < 3; ++i)
-        EXPECT_GE(received[i].timeMs - received[i - 1].timeMs, 330.0) << "step " << i;
+        EXPECT_GE(received[i].timeMs - received[i - 1].timeMs, 300.0) << "step " << i;
     // Step 3 is absent: the run ends one Delay after step 2, and the return to
     // live follows another Delay later.
-    EXPECT_GE(received[3].timeMs - received[2].timeMs, 2 * 330.0);
+    EXPECT_GE(received[3].timeMs - received[2].timeMs, 2 * 300.0);
 
     // Only one return to live: the next press starts a new run at step 0.
     Press();
