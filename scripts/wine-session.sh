@@ -125,7 +125,12 @@ wine32_session_start() {
         echo "A wineserver already runs for $WINEPREFIX32; using it" >&2
     fi
     # As for the 64-bit prefix: services away from our pipes, unmanaged windows.
-    wine32 cmd /c exit </dev/null >/dev/null 2>&1
-    wine32 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    wine32 cmd /c exit </dev/null >/dev/null 2>&1 || return 1
+    wine32 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 ||
+        return 1
+    # A test ended by force may have left the stand-in camera library in a
+    # system folder of the kept prefix: the start-up tests want none there.
+    rm -f "$WINEPREFIX32/drive_c/windows/system32/KelvraTouch.dll" \
+        "$WINEPREFIX32/drive_c/windows/syswow64/KelvraTouch.dll"
     echo "32-bit Wine ready on display ${WINE32_DISPLAY:-$DISPLAY} ($(sed -n 2p "$root/build/wine32/ready") i386 execution)"
 }

@@ -43,8 +43,9 @@ want="wine $wine_version; setup $(sha256sum "$0" | cut -c1-16)"
 if [ -f "$base/ready" ] && [ "$(sed -n 1p "$base/ready")" = "$want" ] &&
     [ -x "$loader_dir/wine" ]; then
     mode=$(sed -n 2p "$base/ready")
-    # The kernel may have changed under a kept build folder (another machine).
-    if [ "$mode" = "$(kernel_mode)" ]; then
+    # The kernel may have changed under a kept build folder (another machine);
+    # emulation works on any.
+    if [ "$mode" = emulated ] || [ "$mode" = "$(kernel_mode)" ]; then
         echo "32-bit Wine ready ($mode i386 execution)"
         exit 0
     fi
@@ -143,22 +144,7 @@ mv "$loader_dir/wine" "$loader_dir/wine.elf"
 ldconfig -r "$sysroot" 2>/dev/null || true
 libpath="$sysroot/lib/i386-linux-gnu:$sysroot/usr/lib/i386-linux-gnu"
 
-mode=$(kernel_mode)
-if [ "$mode" = native ]; then
-    # The loader's interpreter is /lib/ld-linux.so.2: it must be the program
-    # the kernel starts, since Wine finds its folder through /proc/self/exe.
-    # libc6-i386 is an amd64 package that provides it.
-    if [ ! -e /lib/ld-linux.so.2 ]; then
-        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends libc6-i386
-    fi
-    cat >"$loader_dir/wine" <<EOF
-#!/bin/bash
-# The i386 Wine loader of this sysroot, run natively with its own libraries.
-export LD_LIBRARY_PATH="$libpath"
-export WINELOADERNOEXEC=1
-exec -a "\$0" "$loader_dir/wine.elf" "\$@"
-EOF
-else
+emulate() {
     # Debian 12's own qemu-user-static is unusably slow for Wine (it treats
     # MAP_FIXED_NOREPLACE as a hint, so Wine's address-space reservation takes
     # a hundred thousand failed mappings); the backport's static qemu-i386
@@ -170,13 +156,44 @@ else
     cat >"$loader_dir/wine" <<EOF
 #!/bin/sh
 # The i386 Wine loader of this sysroot, emulated: this kernel cannot execute
-# i386 programs. -L serves the sysroot as / to the loader (and its ld.so.cache).
+# i386 programs (or its native route did not start Wine). -L serves the
+# sysroot as / to the loader (and its ld.so.cache).
 export LD_LIBRARY_PATH="$libpath"
 export WINELOADERNOEXEC=1
 exec "$qemu" -L "$sysroot" -0 "\$0" "$loader_dir/wine.elf" "\$@"
 EOF
+    chmod +x "$loader_dir/wine"
+}
+
+mode=$(kernel_mode)
+if [ "$mode" = native ]; then
+    # The loader's interpreter is /lib/ld-linux.so.2: it must be the program
+    # the kernel starts, since Wine finds its folder through /proc/self/exe.
+    # libc6-i386 is an amd64 package that provides it.
+    if [ ! -e /lib/ld-linux.so.2 ]; then
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get install -y -q --no-install-recommends libc6-i386 ||
+            { apt-get update -q && apt-get install -y -q --no-install-recommends libc6-i386; } ||
+            true
+    fi
+    cat >"$loader_dir/wine" <<EOF
+#!/bin/bash
+# The i386 Wine loader of this sysroot, run natively with its own libraries.
+export LD_LIBRARY_PATH="$libpath"
+export WINELOADERNOEXEC=1
+exec -a "\$0" "$loader_dir/wine.elf" "\$@"
+EOF
+    chmod +x "$loader_dir/wine"
+    # The native route must start Wine's own loader, not only a small
+    # program: where it does not, emulation does the job, more slowly.
+    if ! "$loader_dir/wine" --version >/dev/null 2>&1; then
+        echo "The i386 Wine loader does not start natively here: emulating it instead" >&2
+        mode=emulated
+    fi
 fi
-chmod +x "$loader_dir/wine"
+if [ "$mode" = emulated ]; then
+    emulate
+fi
 
 # An i386 program of the sysroot started the way the wrapper starts Wine's
 # loader shows the route works; the Wine prefix proves the rest.
