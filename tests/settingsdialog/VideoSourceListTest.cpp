@@ -7,12 +7,13 @@
 // the enumeration and the tables below give devices in enumeration order.
 //
 // That key is shared by every process of the Wine prefix, and CTest may run
-// test processes side by side. Each test holds the named mutex kDevicesMutex
-// while its devices exist, so the lists can be checked exactly; any other
-// test that registers capture devices must hold the same mutex.
+// test processes side by side. Each test holds CaptureDevicesLock while its
+// devices exist, so the lists can be checked exactly; any other test that
+// registers capture devices must hold it too.
 #include "common/Handles.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/VideoSourceList.h"
+#include "support/CaptureDevices.h"
 #include "support/TestFiles.h"
 
 #include <windows.h>
@@ -29,8 +30,7 @@
 
 namespace {
 
-constexpr const char* kInstanceKey = "CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
-constexpr const char* kDevicesMutex = "SnapTests.VideoCaptureDevices";
+constexpr const char* kInstanceKey = kVideoCaptureInstanceKey;
 constexpr const char* kKeyPrefix = "SnapVideoSourceTest_";
 
 std::vector<std::string> InstanceKeyNames() {
@@ -53,29 +53,6 @@ std::vector<std::string> InstanceKeyNames() {
 void RemoveDeviceKey(const std::string& keyName) {
     RegDeleteKeyA(HKEY_CLASSES_ROOT, (std::string(kInstanceKey) + "\\" + keyName).c_str());
 }
-
-// Ownership of the capture device registrations for one test.
-class DevicesLock {
-public:
-    // False when another process kept the devices for a minute.
-    bool Acquire() {
-        m_mutex.reset(CreateMutexA(nullptr, FALSE, kDevicesMutex));
-        if (!m_mutex)
-            return false;
-        // An abandoned mutex is ours all the same: its owner died.
-        const DWORD wait = WaitForSingleObject(m_mutex.get(), 60000);
-        m_owned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
-        return m_owned;
-    }
-    ~DevicesLock() {
-        if (m_owned)
-            ReleaseMutex(m_mutex.get());
-    }
-
-private:
-    UniqueKernelHandle m_mutex;
-    bool m_owned = false;
-};
 
 // Fake capture devices, removed again when this goes.
 class FakeCaptureDevices {
@@ -168,7 +145,7 @@ protected:
 
 private:
     // Declared first, so it is released after the devices are gone.
-    DevicesLock m_lock;
+    CaptureDevicesLock m_lock;
     FakeCaptureDevices m_devices;
     bool m_comStarted = false;
     HWND m_parent = nullptr;
