@@ -156,11 +156,13 @@ StepOutcome PerformAction(const ActionStep& step, int index) {
     const HWND top = found.window;
     HWND target = top;
     POINT point = {0, 0};
+    bool controlNotFound = false;
     if (found.outcome == WindowSearch::Found) {
-        const ResolvedTarget resolved =
-            ResolvePath(top, ParseTargetPath(step.targetPath), found.refWidth, found.refHeight);
+        const TargetPath path = ParseTargetPath(step.targetPath);
+        const ResolvedTarget resolved = ResolvePath(top, path, found.refWidth, found.refHeight);
         if (resolved.control)
             target = resolved.control;
+        controlNotFound = path.hasPoint && !resolved.control;
         point = resolved.point;
     }
     if (IsKnownStepType(step.type) && step.type != static_cast<int>(ActionType::None))
@@ -169,6 +171,7 @@ StepOutcome PerformAction(const ActionStep& step, int index) {
         outcome.result = StepResult::UnknownType;
     outcome.window = top;
     outcome.target = target;
+    outcome.controlNotFound = controlNotFound;
     if (CountsAsDone(outcome) && index == kLastStepIndex) {
         BringWindowToTop(top);
         SetFocus(top);

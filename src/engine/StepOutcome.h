@@ -20,6 +20,12 @@ struct StepOutcome {
     DWORD error = 0;
     HWND window = nullptr; // the top-level window found, or HWND_BROADCAST
     HWND target = nullptr; // where the step went: a control, or the window
+    // The stored path led to no control (the application's layout changed):
+    // the step went to the window itself.
+    bool controlNotFound = false;
+    // The window belongs to a process of higher integrity than Snap's: the
+    // system drops what Snap posts to it.
+    bool higherIntegrity = false;
 };
 
 // Whether the step counts as done for its feedback (and for the focus given

@@ -281,6 +281,29 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeCase{"LaunchFailed", "800;600;SnapTestTop\t", 9, StepResult::LaunchFailed}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A path that leads nowhere in today's window tree (the application's layout
+// changed) still sends the step to the window, as it always has, and says so.
+TEST_F(ActionExecution, APathLeadingToNoControlIsToldApartFromOneThatResolves) {
+    ExternalApplication app;
+    ActionStep step;
+    step.type = static_cast<int>(ActionType::ButtonClick);
+    step.windowDescription = "800;600;SnapTestTop\t";
+    struct {
+        const char* path;
+        bool controlNotFound;
+        HWND target;
+    } const cases[] = {{"2;140;62", false, app.c}, {"7;140;62", true, app.tree.Top()},
+                       {"2;790;590", true, app.tree.Top()}, {"", false, app.tree.Top()}};
+    for (const auto& c : cases) {
+        step.targetPath = c.path;
+        const StepOutcome outcome = PerformAction(step, 0);
+        EXPECT_EQ(StepResult::Performed, outcome.result) << c.path;
+        EXPECT_EQ(c.controlNotFound, outcome.controlNotFound) << c.path;
+        EXPECT_EQ(c.target, outcome.target) << c.path;
+    }
+    DeliverPostedMessages();
+}
+
 struct BeepCase {
     const char* name;
     bool beep;
