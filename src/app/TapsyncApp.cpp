@@ -3,6 +3,7 @@
 #include "common/ModulePaths.h"
 #include "mainwindow/TapsyncDlg.h"
 #include "settings/LegacyMigration.h"
+#include "settings/RunLog.h"
 #include "settings/SettingsFile.h"
 
 #include <windows.h>
@@ -19,11 +20,15 @@ void CTapsyncApp::InitInstance() {
 
     // The first settings access prepares the per-user file; the migration
     // check depends on what that file (or its template) already holds.
-    (void)MigrateLegacySettingsIfDue({m_registryKey, m_applicationName});
+    const bool migrated = MigrateLegacySettingsIfDue({m_registryKey, m_applicationName});
+    WriteLogLine(m_applicationName + " " SNAP_VERSION " starts: " + ExecutablePath() +
+                 ", settings file " + SettingsFilePath() +
+                 (migrated ? " (settings taken over from the registry profile)" : ""));
 
     {
         CTapsyncDlg dialog;
         (void)dialog.DoModal(); // the program ends however the window ended
     }
+    WriteLogLine(m_applicationName + " ended");
     CoUninitialize();
 }

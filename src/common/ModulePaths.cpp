@@ -5,12 +5,14 @@
 
 #include <vector>
 
-std::string ExecutablePath() {
+std::string ExecutablePath() { return ModulePath(nullptr); }
+
+std::string ModulePath(HMODULE module) {
     // The program may live deeper than MAX_PATH: grow until the name fits (a
     // name that fills the buffer may have been cut).
     for (DWORD size = MAX_PATH;; size *= 2) {
         std::vector<char> path(size);
-        const DWORD length = GetModuleFileNameA(nullptr, path.data(), size);
+        const DWORD length = GetModuleFileNameA(module, path.data(), size);
         if (length < size || size >= (1u << 16))
             return std::string(path.data(), length < size ? length : 0);
     }

@@ -1,10 +1,14 @@
 #pragma once
 // Where the program runs from and the name it goes by. Paths are of any
 // length: the program may be installed deeper than MAX_PATH.
+#include <windows.h>
+
 #include <string>
 
 // The running executable's full path.
 std::string ExecutablePath();
+// A loaded module's full path ("" when the handle is not one).
+std::string ModulePath(HMODULE module);
 
 // The folder part of a path, without its last separator: "C:\\Apps\\Snap.exe"
 // gives "C:\\Apps"; a bare file name gives "".

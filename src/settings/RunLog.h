@@ -1,0 +1,30 @@
+#pragma once
+// The run log: one line of plain text per event, for the person who supports
+// the workstation. It lives beside the settings file and is named after the
+// executable ("Snap.log"). Writing it never holds or fails what is logged.
+#include <windows.h>
+
+#include <string>
+
+// Past this size the log becomes "<name>.log.1" (one old file kept) and a new
+// one is started.
+constexpr ULONGLONG kLogRotateBytes = 1024 * 1024;
+
+// The log file's full path: the settings file's folder, the executable's name.
+std::string LogFilePath();
+
+// Whether "Log" in section "Param" (default 1) asks for the log.
+bool LogWanted();
+
+// Appends `text` as one line stamped with the local time, when the log is
+// wanted. Any failure is swallowed: the log is never worth a failed run.
+void WriteLogLine(const std::string& text);
+
+// The local time as a log line starts: "2026-12-10 19:36:10.123".
+std::string LogTimestamp(const SYSTEMTIME& time);
+
+// Appends one line (CR LF added) to the file at `path`, first renaming it to
+// `path` + ".1" when it has reached `rotateBytes`. Opens and closes the file
+// each time, sharing it, so that support can read or delete it at any moment.
+// False when the line could not be written.
+bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG rotateBytes);
