@@ -64,3 +64,21 @@ void WriteActionStep(int index, const ActionStep& step) {
 int ReadStoredStepType(int index) {
     return ReadStepInt("Type", index, static_cast<int>(ActionType::None));
 }
+
+const char* StepTypeName(int type) {
+    static const char* const kNames[] = {
+        "None",
+        "Button click",
+        "Button double click",
+        "Send WM_COMMAND",
+        "Send Message",
+        "Joystick button 1 down",
+        "Joystick button 1 up",
+        "Joystick button 2 down",
+        "Joystick button 2 up",
+        "Mouse click",
+        "External launcher",
+    };
+    return IsKnownStepType(type) ? kNames[type - static_cast<int>(ActionType::None)]
+                                 : "unknown type";
+}

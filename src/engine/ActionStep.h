@@ -65,3 +65,7 @@ void WriteActionStep(int index, const ActionStep& step);
 // The type stored for step `index`, -1 (None) when its key is absent: whether
 // a step follows, for a run looking ahead.
 int ReadStoredStepType(int index);
+
+// The caption of the step type's "Function" radio button ("Button click"), or
+// "unknown type" for a value outside the range.
+const char* StepTypeName(int type);

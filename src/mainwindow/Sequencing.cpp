@@ -2,24 +2,49 @@
 // button poll, the manual trigger, and what the run asks of it.
 #include "TapsyncDlg.h"
 
+#include "common/ModulePaths.h"
 #include "engine/ActionExecution.h"
+#include "engine/StepReport.h"
+#include "settings/RunLog.h"
 #include "settings/SettingsFile.h"
+
+#include <utility>
 
 namespace {
 
 constexpr UINT kPollMs = 50;
 constexpr UINT kSlowPollMs = 1000;
 
-bool PutInSysTray() { return ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0; }
+bool PutInSysTray() {
+    return ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0;
+}
+bool NotifyWanted() {
+    return ReadSettingInt(kSectionParam, "Notify", 1) != 0;
+}
+
+// Names what makes the steps performed within its lifetime happen.
+class CTrigger {
+public:
+    CTrigger(const char*& slot, const char* trigger)
+        : m_slot(slot), m_outer(std::exchange(slot, trigger)) {}
+    ~CTrigger() { m_slot = m_outer; }
+    CTrigger(const CTrigger&) = delete;
+    CTrigger& operator=(const CTrigger&) = delete;
+
+private:
+    const char*& m_slot;
+    const char* m_outer;
+};
 
 } // namespace
 
 bool CTapsyncDlg::HandleTimer(UINT_PTR timerId) {
     if (timerId == PollTimerId)
         PollTick();
-    else if (timerId == StepTimerId)
+    else if (timerId == StepTimerId) {
+        CTrigger trigger(m_trigger, "step timer");
         m_run.StepTick();
-    else
+    } else
         return false;
     return true;
 }
@@ -32,20 +57,31 @@ void CTapsyncDlg::PollTick() {
     if (IsWindowVisible(m_hWnd) && PutInSysTray())
         ShowWindow(m_hWnd, SW_HIDE);
     const std::string videoSource = ReadSettingString(kSectionVideo, "Pilote", "");
-    const int result = m_pfnCameraButton ? m_pfnCameraButton(videoSource.c_str())
-                                         : kCameraButtonSlowDown;
-    if (IsCameraButtonPress(result))
+    const int result =
+        m_pfnCameraButton ? m_pfnCameraButton(videoSource.c_str()) : kCameraButtonSlowDown;
+    NoteLibraryAnswer(result);
+    if (IsCameraButtonPress(result)) {
+        CTrigger trigger(m_trigger, "camera button");
         m_run.Press();
+    }
     StartPolling(result == kCameraButtonSlowDown ? kSlowPollMs : kPollMs);
 }
 
-void CTapsyncDlg::StartRun() { m_run.StartRun(); }
+void CTapsyncDlg::StartRun() {
+    m_run.StartRun();
+}
 
-void CTapsyncDlg::AdvanceRun() { m_run.AdvanceRun(); }
+void CTapsyncDlg::AdvanceRun() {
+    m_run.AdvanceRun();
+}
 
-void CTapsyncDlg::PerformStep(bool beep, int index) { m_run.PerformStep(beep, index); }
+void CTapsyncDlg::PerformStep(bool beep, int index) {
+    m_run.PerformStep(beep, index);
+}
 
-void CTapsyncDlg::ReturnToLive() { m_run.ReturnToLive(); }
+void CTapsyncDlg::ReturnToLive() {
+    m_run.ReturnToLive();
+}
 
 void CTapsyncDlg::OnSnap() {
     if (m_run.Running()) {
@@ -63,8 +99,68 @@ void CTapsyncDlg::ArmStepTimer(UINT intervalMs) {
     m_stepTimerId = SetTimer(m_hWnd, StepTimerId, intervalMs, nullptr);
 }
 
-void CTapsyncDlg::StopStepTimer() { KillTimer(m_hWnd, StepTimerId); }
+void CTapsyncDlg::StopStepTimer() {
+    KillTimer(m_hWnd, StepTimerId);
+}
+
+void CTapsyncDlg::OnTraySnap() {
+    CTrigger trigger(m_trigger, "tray menu");
+    OnSnap();
+}
+
+void CTapsyncDlg::OnButtonSnap() {
+    CTrigger trigger(m_trigger, "button click");
+    OnSnap();
+}
+
+void CTapsyncDlg::LogCameraLibrary() {
+    if (!m_hCameraLibrary) {
+        WriteLogLine(std::string("Snap ends: the camera library ") + kCameraLibraryName +
+                     " was found neither beside " + ApplicationName() +
+                     ".exe nor in the system folders nor on PATH");
+        return;
+    }
+    const std::string path = ModulePath(m_hCameraLibrary.get());
+    if (!m_pfnCameraButton)
+        WriteLogLine("Snap ends: the camera library " + path + " has no entry point " +
+                     kCameraButtonExport);
+    else
+        WriteLogLine("camera library: " + path);
+}
+
+void CTapsyncDlg::Wait(DWORD milliseconds) {
+    // The only wait of a run is the one before the return to live: the step
+    // that follows is that return, whatever started the run.
+    m_trigger = "return to live";
+    Sleep(milliseconds);
+}
 
 StepOutcome CTapsyncDlg::PerformAction(int index, const ActionStep& step) {
-    return ::PerformAction(step, index);
+    const StepOutcome outcome = ::PerformAction(step, index);
+    // Told after the step has gone out, so the telling never delays it.
+    ReportStep(index, step, outcome);
+    return outcome;
+}
+
+void CTapsyncDlg::ReportStep(int index, const ActionStep& step, const StepOutcome& outcome) {
+    WriteLogLine(std::string(m_trigger ? m_trigger : "direct call") + "  step " +
+                 std::to_string(index + 1) + " (" + StepTypeName(step.type) + ")  " +
+                 OutcomeInWords(outcome, step));
+    const FailureCause cause = CauseOf(outcome);
+    // Nothing pops up over the settings: the user is busy with them.
+    if (cause == FailureCause::None || m_settingsOpen || !NotifyWanted())
+        return;
+    if (m_notices.Take(cause))
+        ShowTrayWarning(m_hWnd, ApplicationName(), NoticeText(cause, index, step, outcome));
+}
+
+void CTapsyncDlg::NoteLibraryAnswer(int result) {
+    const bool slowingDown = result == kCameraButtonSlowDown;
+    if (slowingDown == m_librarySlowingDown)
+        return;
+    m_librarySlowingDown = slowingDown;
+    WriteLogLine(slowingDown ? "camera library answers -1 (camera not ready or not found): "
+                               "asking once a second until it answers otherwise"
+                             : "camera library answers again (" + std::to_string(result) +
+                                   "): asking 20 times a second");
 }

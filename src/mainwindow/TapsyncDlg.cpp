@@ -3,6 +3,7 @@
 #include "TrayIcon.h"
 #include "common/PlatformLayout.h"
 #include "resources/resource.h"
+#include "settings/RunLog.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/DialogParamTapsync.h"
 
@@ -32,7 +33,7 @@ const MessageEntry<CTapsyncDlg> CTapsyncDlg::kMessageTable[] = {
     OnMessage(WM_TIMER, &CTapsyncDlg::OnTimer),
     OnControl(BN_CLICKED, IDC_SNAP_BUTTON, &CTapsyncDlg::OnButtonClicked),
     OnMessage(WM_TRAYICON, &CTapsyncDlg::OnTrayIcon),
-    OnCommand(ID_TRAY_SNAP, &CTapsyncDlg::OnSnap),
+    OnCommand(ID_TRAY_SNAP, &CTapsyncDlg::OnTraySnap),
     OnCommand(ID_TRAY_SETUP, &CTapsyncDlg::OnSetup),
     OnCommand(ID_TRAY_CLOSE, &CTapsyncDlg::OnQuit),
 };
@@ -64,6 +65,7 @@ BOOL CTapsyncDlg::OnInitDialog() {
 
     // Without the camera button there is nothing to do: end before anything
     // is saved. The window is destroyed once initialisation returns.
+    LogCameraLibrary();
     if (!m_pfnCameraButton)
         EndDialog(IDCANCEL);
 
@@ -177,10 +179,11 @@ LRESULT CTapsyncDlg::OnTrayIcon(WPARAM, LPARAM lParam) {
 void CTapsyncDlg::OnButtonClicked() {
     // The first answer only clears the "pressed since the last query" bit.
     (void)GetAsyncKeyState(VK_CONTROL);
-    if (GetAsyncKeyState(VK_CONTROL) != 0)
+    if (GetAsyncKeyState(VK_CONTROL) != 0) {
         OnSetup();
-    else
-        OnSnap();
+    } else {
+        OnButtonSnap();
+    }
 }
 
 void CTapsyncDlg::OnCancel() {
@@ -194,10 +197,14 @@ void CTapsyncDlg::OnSetup() {
     m_pollTimerId = 0;
     ShowWindow(m_hWnd, SW_HIDE);
     SetTrayCallback(WM_TRAYICON_IGNORED);
+    m_settingsOpen = true;
     {
         CDialogParamTapsync dialog(m_hWnd);
-        (void)dialog.DoModal();
+        WriteLogLine(dialog.DoModal() == IDOK
+                         ? "settings saved (OK in \"Settings\")"
+                         : "settings cancelled: sections \"Param\" and \"Action\" put back");
     }
+    m_settingsOpen = false;
     SetTrayCallback(WM_TRAYICON);
     if (ReadSettingInt(kSectionParam, "PutInSysTray", 0) == 0)
         ShowWindow(m_hWnd, SW_SHOW);

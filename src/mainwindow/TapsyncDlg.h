@@ -5,6 +5,7 @@
 #include "dialoglayer/Dialog.h"
 #include "common/Handles.h"
 #include "dialoglayer/MessageTable.h"
+#include "FailureNotices.h"
 #include "TrayIcon.h"
 #include "engine/CameraButtonLibrary.h"
 #include "engine/SequenceRun.h"
@@ -69,13 +70,22 @@ private:
     void SetTrayCallback(UINT message);
     void StartPolling(UINT intervalMs);
     void PollTick();
+    void OnTraySnap();
+    void OnButtonSnap();
+    // Where the camera library was found, or why the program ends.
+    void LogCameraLibrary();
+    // The log line of a performed step, and the tray notification when it
+    // failed.
+    void ReportStep(int index, const ActionStep& step, const StepOutcome& outcome);
+    // The log line when the library starts or stops asking to slow down.
+    void NoteLibraryAnswer(int result);
 
     // What the run of the sequence asks of this window.
     void ArmStepTimer(UINT intervalMs) override;
     void StopStepTimer() override;
     void SavePlacement() override { SaveWindowPlacement(); }
     StepOutcome PerformAction(int index, const ActionStep& step) override;
-    void Wait(DWORD milliseconds) override { Sleep(milliseconds); }
+    void Wait(DWORD milliseconds) override;
 
     HICON m_hIcon;
     UINT_PTR m_pollTimerId;
@@ -84,6 +94,12 @@ private:
     CSequenceRun m_run{*this};
     // The notification-area icon's callback message now in force.
     UINT m_trayCallback = WM_TRAYICON;
+    // What made the steps now being performed happen, for the log: "camera
+    // button", "button click", ...; null outside any.
+    const char* m_trigger = nullptr;
+    bool m_settingsOpen = false;
+    bool m_librarySlowingDown = false;
+    CFailureNotices m_notices;
     UniqueModule m_hCameraLibrary;
     CameraButtonProc m_pfnCameraButton;
     // The button's bitmap, replaced when "LittleIcon" changes.

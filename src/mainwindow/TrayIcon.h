@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 // The private message the icon sends its window, and the one it is switched to
 // while the settings dialog is open: a number the window does not handle, so
 // clicks on the icon do nothing meanwhile.
@@ -20,3 +22,7 @@ NOTIFYICONDATAA TrayIconData(HWND window, UINT flags);
 
 // The tray menu's entries in order: "Snap", "Setup", a separator, "Close".
 HMENU CreateTrayMenu();
+
+// Shows `text` in a warning balloon from the main window's icon, with the
+// application's name as its title. Text beyond the balloon's room is cut.
+void ShowTrayWarning(HWND window, const std::string& title, const std::string& text);

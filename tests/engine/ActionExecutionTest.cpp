@@ -5,7 +5,7 @@
 #include "settings/SettingsFile.h"
 #include "support/MainWindowHarness.h"
 #include "support/SnapInstall.h"
-#include "support/WindowTree.h"
+#include "support/ImagingStation.h"
 #include "targeting/TargetRecords.h"
 
 #include <gtest/gtest.h>
@@ -20,18 +20,8 @@ BOOL WINAPI RecordBeep(UINT type) {
     return TRUE;
 }
 
-constexpr int kControlId = 0x1234;
-
-// The external application: T (800 x 600) whose 2nd child P holds the target
-// C as its 3rd child; C covers (100, 50)-(180, 74) of T's client area.
-struct ExternalApplication {
-    WindowTree tree{800, 600, "Imaging Station"};
-    HWND first = tree.Add(tree.Top(), 0, 0, 20, 20);
-    HWND p = tree.Add(tree.Top(), 50, 40, 400, 300);
-    HWND p1 = tree.Add(p, 0, 0, 10, 10);
-    HWND p2 = tree.Add(p, 0, 200, 10, 10);
-    HWND c = tree.Add(p, 50, 10, 80, 24, true, kControlId);
-};
+constexpr int kControlId = ImagingStation::kControlId;
+using ExternalApplication = ImagingStation;
 
 class ActionExecution : public MainWindowTest {
 protected:

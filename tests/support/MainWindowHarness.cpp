@@ -7,7 +7,8 @@ std::vector<TrayCall> g_trayCalls;
 BOOL WINAPI RecordTrayCall(DWORD operation, PNOTIFYICONDATAA data) {
     g_trayCalls.push_back({operation, static_cast<UINT>(data->cbSize), data->uID, data->uFlags,
                            data->uCallbackMessage, data->uVersion, data->hIcon != nullptr,
-                           operation == NIM_ADD ? std::string(data->szTip) : std::string()});
+                           operation == NIM_ADD ? std::string(data->szTip) : std::string(),
+                           data->szInfoTitle, data->szInfo, data->dwInfoFlags});
     return TRUE;
 }
 

@@ -24,6 +24,10 @@ struct TrayCall {
     UINT version;
     bool hasIcon;
     std::string tip;
+    // A balloon (NIF_INFO): its title, text and icon flags.
+    std::string infoTitle;
+    std::string info;
+    DWORD infoFlags;
 };
 
 class CScriptedMainWindow : public CTapsyncDlg {

@@ -1,0 +1,130 @@
+#include "StepReport.h"
+
+#include "targeting/TargetRecords.h"
+#include "targeting/WindowWords.h"
+
+#include <cstdio>
+
+FailureCause CauseOf(const StepOutcome& outcome) {
+    switch (outcome.result) {
+    case StepResult::Performed:
+        return outcome.controlNotFound ? FailureCause::ControlGone : FailureCause::None;
+    case StepResult::NoWindowDescription:
+        return FailureCause::NoTarget;
+    case StepResult::WindowNotRunning:
+        return FailureCause::NotRunning;
+    case StepResult::BroadcastMouseClick:
+        return FailureCause::BroadcastMouseClick;
+    case StepResult::UnknownType:
+        return FailureCause::UnknownType;
+    case StepResult::PostRefused:
+        // The system drops messages to a process of higher integrity with
+        // "access denied".
+        return outcome.higherIntegrity || outcome.error == ERROR_ACCESS_DENIED
+                   ? FailureCause::HigherIntegrity
+                   : FailureCause::PostRefused;
+    case StepResult::LaunchFailed:
+        return FailureCause::LaunchFailed;
+    }
+    return FailureCause::None;
+}
+
+std::string SystemErrorText(DWORD error) {
+    char text[512] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() &&
+           (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    std::string words = "error " + std::to_string(error);
+    if (!message.empty())
+        words += " (" + message + ")";
+    return words;
+}
+
+namespace {
+
+// The window a step looked for, from its stored record.
+std::string SoughtWindow(const ActionStep& step) {
+    const WindowDescription record = ParseWindowDescription(step.windowDescription);
+    if (!record.title.empty())
+        return "a window titled \"" + record.title + "\"";
+    return "a window of class \"" + record.className + "\"";
+}
+
+std::string WhereItWent(const StepOutcome& outcome) {
+    std::string words = "window " + WindowInWords(outcome.window);
+    if (outcome.target && outcome.target != outcome.window)
+        words += ", control " + WindowInWords(outcome.target);
+    return words;
+}
+
+} // namespace
+
+std::string OutcomeInWords(const StepOutcome& outcome, const ActionStep& step) {
+    std::string words;
+    switch (outcome.result) {
+    case StepResult::Performed:
+        words = "done: " + WhereItWent(outcome);
+        if (outcome.controlNotFound)
+            words += "; the stored path leads to no control any more, so the step went to the "
+                     "window itself";
+        break;
+    case StepResult::NoWindowDescription:
+        return "NOT DONE: the step has no target window";
+    case StepResult::WindowNotRunning:
+        return "NOT DONE: " + SoughtWindow(step) +
+               " was not found; the imaging application is not running, or its window changed";
+    case StepResult::BroadcastMouseClick:
+        return "NOT DONE: a mouse click cannot be broadcast to every window";
+    case StepResult::UnknownType:
+        return "NOT DONE: unknown step type " + std::to_string(step.type);
+    case StepResult::PostRefused:
+        words = "NOT DONE: the system refused the message, " + SystemErrorText(outcome.error) +
+                "; " + WhereItWent(outcome);
+        break;
+    case StepResult::LaunchFailed:
+        return "NOT DONE: \"" + step.program + "\" could not be started, " +
+               SystemErrorText(outcome.error);
+    }
+    if (outcome.higherIntegrity || CauseOf(outcome) == FailureCause::HigherIntegrity)
+        words += "; the application runs at a higher integrity level than Snap (as "
+                 "administrator), and the system drops messages sent to it from Snap";
+    return words;
+}
+
+std::string NoticeText(FailureCause cause, int stepIndex, const ActionStep& step,
+                       const StepOutcome& outcome) {
+    const std::string stepName = "Step " + std::to_string(stepIndex + 1);
+    switch (cause) {
+    case FailureCause::None:
+        break;
+    case FailureCause::NoTarget:
+        return stepName + " has no target. Open Setup and drag the target symbol onto the "
+                          "imaging application's button.";
+    case FailureCause::NotRunning:
+        return "The imaging application is not running (" + stepName + " found no " +
+               SoughtWindow(step).substr(2) + "). Start it, then press again.";
+    case FailureCause::ControlGone:
+        return stepName + ": the imaging application's window was found but its control is "
+                          "gone. Open Setup and reconfigure the step.";
+    case FailureCause::HigherIntegrity:
+        return "The imaging application runs as administrator and Snap does not, so Windows "
+               "drops Snap's clicks. Start both the same way.";
+    case FailureCause::BroadcastMouseClick:
+        return stepName + " is a mouse click sent to every window, which has no place to click. "
+                          "Open Setup and give it a target.";
+    case FailureCause::UnknownType:
+        return stepName + " has an unknown function. Open Setup and choose one.";
+    case FailureCause::PostRefused:
+        return stepName + ": Windows refused Snap's message to the imaging application (" +
+               SystemErrorText(outcome.error) +
+               "). Press again; if it goes on, restart the "
+               "imaging application.";
+    case FailureCause::LaunchFailed:
+        return stepName + ": \"" + step.program + "\" could not be started (" +
+               SystemErrorText(outcome.error) + "). Check the program's path in Setup.";
+    }
+    return std::string();
+}
