@@ -42,11 +42,15 @@ bool WaitForFile(const std::string& path) {
     return true;
 }
 
+constexpr const char* kNotFound = "ends: the camera library KelvraTouch.dll was found neither "
+                                  "beside ";
+
 struct MissingLibraryCase {
     const char* name;
     CameraLibrary besideExe;
     bool standInInWorkingFolder;
     const char* pathEntry; // put in front of %PATH%, when given
+    const char* logged;    // why the program ended, in its log
 };
 
 class StartUpWithoutCameraButton : public ::testing::TestWithParam<MissingLibraryCase> {};
@@ -55,7 +59,8 @@ TEST_P(StartUpWithoutCameraButton, PreparesSettingsThenEndsByItselfWithoutSaving
     SnapInstall snap(GetParam().besideExe, kTemplate);
     TempDir workingFolder;
     if (GetParam().standInInWorkingFolder)
-        CopyFileA(BuiltStandInLibrary().c_str(), (workingFolder / "KelvraTouch.dll").c_str(), FALSE);
+        CopyFileA(BuiltStandInLibrary().c_str(), (workingFolder / "KelvraTouch.dll").c_str(),
+                  FALSE);
 
     std::unique_ptr<PathInFront> path;
     if (GetParam().pathEntry)
@@ -69,17 +74,25 @@ TEST_P(StartUpWithoutCameraButton, PreparesSettingsThenEndsByItselfWithoutSaving
     EXPECT_EQ(0, PlacementLength(snap));
     // The working folder's library was never loaded, so it never logged a call.
     EXPECT_FALSE(FileExists(workingFolder / "KelvraTouchSim.log"));
+    // Support finds out why it ended.
+    const std::string log = ReadTextFile(snap.SettingsFolder() + "\\" + snap.Name() + ".log");
+    EXPECT_NE(std::string::npos,
+              log.find(snap.Name() + " " SNAP_VERSION " starts: " + snap.ExePath() +
+                       ", settings file " + snap.SettingsPath()))
+        << log;
+    EXPECT_NE(std::string::npos, log.find(GetParam().logged)) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Library, StartUpWithoutCameraButton,
     ::testing::Values(
-        MissingLibraryCase{"Absent", CameraLibrary::None, false, nullptr},
-        MissingLibraryCase{"WithoutItsExport", CameraLibrary::WithoutExport, false, nullptr},
-        MissingLibraryCase{"OnlyInTheWorkingFolder", CameraLibrary::None, true, nullptr},
+        MissingLibraryCase{"Absent", CameraLibrary::None, false, nullptr, kNotFound},
+        MissingLibraryCase{"WithoutItsExport", CameraLibrary::WithoutExport, false, nullptr,
+                           "KelvraTouch.dll has no entry point fnKelvraTouch"},
+        MissingLibraryCase{"OnlyInTheWorkingFolder", CameraLibrary::None, true, nullptr, kNotFound},
         // A relative entry resolves against the working folder: not searched.
         MissingLibraryCase{"OnlyInTheWorkingFolderNamedRelativelyOnThePath", CameraLibrary::None,
-                           true, "."}),
+                           true, ".", kNotFound}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct CloseCase {
@@ -103,8 +116,8 @@ TEST_P(StartUpWithCameraButton, RunsTheWindowUntilItIsClosedThenSavesThePlacemen
     ASSERT_TRUE(process.WaitForExit(kGenerousMs, &exitCode));
     EXPECT_EQ(0u, exitCode);
     EXPECT_EQ(static_cast<int>(sizeof(WINDOWPLACEMENT)), PlacementLength(snap));
-    EXPECT_EQ(500, static_cast<int>(GetPrivateProfileIntA("Param", "Delay", 0,
-                                                          snap.SettingsPath().c_str())));
+    EXPECT_EQ(500, static_cast<int>(
+                       GetPrivateProfileIntA("Param", "Delay", 0, snap.SettingsPath().c_str())));
 }
 
 INSTANTIATE_TEST_SUITE_P(Command, StartUpWithCameraButton,
