@@ -1,3 +1,4 @@
+#include "CheckCommand.h"
 #include "TapsyncApp.h"
 #include "common/LibrarySearch.h"
 
@@ -7,10 +8,14 @@ namespace {
 CTapsyncApp theApp;
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     // The library search never includes the current directory for anything
     // the program loads later on (the camera library has its own safe loader).
     KeepCurrentDirectoryOutOfLibrarySearch();
+    // "/check" tells what the steps would do and ends: no window, no tray
+    // icon, no camera library. Any other command line starts as always.
+    if (IsCheckCommand(arguments))
+        return RunCheck();
     theApp.InitInstance();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "common/LibrarySearch.h"
 #include "common/PlatformLayout.h"
 #include "targeting/TargetPaths.h"
+#include "targeting/WindowOwner.h"
 
 #include <mmsystem.h>
 
@@ -32,14 +33,6 @@ StepOutcome Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         outcome.error = GetLastError();
     }
     return outcome;
-}
-
-// Buttons report to their parent: that is where a command must arrive.
-HWND CommandRecipient(HWND target) {
-    if (target == HWND_BROADCAST)
-        return target;
-    HWND parent = GetParent(target);
-    return parent ? parent : target;
 }
 
 StepOutcome PostButtonNotification(HWND target, WORD code) {
@@ -136,7 +129,27 @@ StepOutcome Operate(const ActionStep& step, HWND top, HWND target, POINT point) 
     return outcome;
 }
 
+// Whether what the step posted (or tried to) went to a program that the
+// system keeps Snap's posts away from: it refused the post as Windows refuses
+// one to a program of higher integrity, or the program's token says it runs
+// higher. Messages to all windows go to programs of every level: no check.
+bool ReachesHigherIntegrity(const ActionStep& step, const StepOutcome& outcome) {
+    if (outcome.target == HWND_BROADCAST || outcome.result == StepResult::UnknownType ||
+        step.type == static_cast<int>(ActionType::ExternalLauncher))
+        return false;
+    if (outcome.result == StepResult::PostRefused && outcome.error == ERROR_ACCESS_DENIED)
+        return true;
+    return IsHigherIntegrity(OwnerOfWindow(outcome.target).integrity, OwnIntegrityLevel());
+}
+
 } // namespace
+
+HWND CommandRecipient(HWND target) {
+    if (target == HWND_BROADCAST)
+        return target;
+    HWND parent = GetParent(target);
+    return parent ? parent : target;
+}
 
 StepOutcome PerformAction(const ActionStep& step, int index) {
     const FoundWindow found = FindWindowByDescription(step.windowDescription);
@@ -176,5 +189,7 @@ StepOutcome PerformAction(const ActionStep& step, int index) {
         BringWindowToTop(top);
         SetFocus(top);
     }
+    // Asked only now: nothing may stand between the press and the delivery.
+    outcome.higherIntegrity = ReachesHigherIntegrity(step, outcome);
     return outcome;
 }

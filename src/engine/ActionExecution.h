@@ -7,3 +7,8 @@
 // end of the sequence: type None is the run's business). Step 9 also brings
 // the window to the top and gives it the focus.
 StepOutcome PerformAction(const ActionStep& step, int index);
+
+// Where a step's command goes: buttons report to their parent, so that is
+// where a command for a control must arrive; a window without a parent, or
+// all windows, take it themselves.
+HWND CommandRecipient(HWND target);

@@ -59,39 +59,65 @@ bool IsFolder(const std::string& path) {
 
 } // namespace
 
-std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData) {
+SettingsFileLocation LocateSettingsFile(const std::string& exePath,
+                                        const std::string& localAppData) {
+    SettingsFileLocation location;
     const std::string baseName = BaseNameOf(exePath);
     const char* extension = PathFindExtensionA(exePath.c_str());
-    const std::string templatePath =
+    location.templatePath =
         exePath.substr(0, static_cast<size_t>(extension - exePath.c_str())) + ".INI";
-
     if (localAppData.empty())
-        return templatePath;
+        return location;
+    location.userFolder = JoinPath(localAppData, baseName);
+    location.userPath = JoinPath(location.userFolder, baseName);
+    if (*PathFindExtensionA(location.userPath.c_str()) == '\0') // a name with a dot keeps its own
+        location.userPath += ".INI";
+    return location;
+}
 
-    const std::string folder = JoinPath(localAppData, baseName);
-    (void)CreateDirectoryA(folder.c_str(), nullptr); // an existing folder is fine
-    if (!IsFolder(folder)) {
+SettingsFileLocation LocateOwnSettingsFile() {
+    return LocateSettingsFile(ExecutablePath(), LocalAppDataFolder());
+}
+
+std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData) {
+    const SettingsFileLocation location = LocateSettingsFile(exePath, localAppData);
+    if (location.userFolder.empty())
+        return location.templatePath;
+
+    (void)CreateDirectoryA(location.userFolder.c_str(), nullptr); // an existing folder is fine
+    if (!IsFolder(location.userFolder)) {
         // No folder of ours can exist there (a file in its way, no rights): a
         // path that can never be written would lose every setting, so work
         // from the template.
-        return templatePath;
+        return location.templatePath;
     }
-    std::string userPath = JoinPath(folder, baseName);
-    if (*PathFindExtensionA(userPath.c_str()) == '\0') // a name with a dot keeps its own
-        userPath += ".INI";
 
     // Seed from the template once; the user's own file is never overwritten.
     // A copy that fails (a full disk, the template locked) leaves the per-user
     // path in use all the same: its reads give the defaults and the first
     // write makes it, whereas the template's folder belongs to the installer,
     // which replaces or removes what is written there.
-    if (!PathFileExistsA(userPath.c_str()) && PathFileExistsA(templatePath.c_str()))
-        (void)CopyFileA(templatePath.c_str(), userPath.c_str(), TRUE);
-    return userPath;
+    if (!PathFileExistsA(location.userPath.c_str()) &&
+        PathFileExistsA(location.templatePath.c_str()))
+        (void)CopyFileA(location.templatePath.c_str(), location.userPath.c_str(), TRUE);
+    return location.userPath;
+}
+
+namespace {
+std::string& PathTakenAsIs() {
+    static std::string path;
+    return path;
+}
+} // namespace
+
+void UseSettingsFileAsIs(const std::string& path) {
+    PathTakenAsIs() = path;
 }
 
 const std::string& SettingsFilePath() {
-    static const std::string path = PrepareSettingsFile(ExecutablePath(), LocalAppDataFolder());
+    static const std::string path =
+        !PathTakenAsIs().empty() ? PathTakenAsIs()
+                                 : PrepareSettingsFile(ExecutablePath(), LocalAppDataFolder());
     return path;
 }
 

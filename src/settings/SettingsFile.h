@@ -21,6 +21,23 @@ const std::string& SettingsFilePath();
 // empty means that folder could not be obtained: the template is used then.
 std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData);
 
+// Where the settings file and its template are, found without preparing
+// anything: no folder made, nothing copied.
+struct SettingsFileLocation {
+    std::string templatePath; // beside the executable
+    std::string userFolder;   // empty when the local application data folder is unknown
+    std::string userPath;     // the per-user file; empty as userFolder
+};
+SettingsFileLocation LocateSettingsFile(const std::string& exePath,
+                                        const std::string& localAppData);
+// The same for the running executable and this user.
+SettingsFileLocation LocateOwnSettingsFile();
+
+// Makes `path` the settings file of this process as it is: nothing is made
+// or seeded. For a look at the settings that must leave the user's files as
+// they are; it counts only before the first access.
+void UseSettingsFileAsIs(const std::string& path);
+
 int ReadSettingInt(const char* section, const char* key, int defaultValue);
 std::string ReadSettingString(const char* section, const char* key, const char* defaultValue);
 void WriteSettingInt(const char* section, const char* key, int value);
