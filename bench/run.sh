@@ -30,6 +30,10 @@
 #       profile calls between the library call that answered a press and the
 #       next call, less those of a poll without a press. The floor reads and
 #       writes nothing on a press (one read of "Pilote" per poll).
+#   Run log on / off   detection to delivery p50 / p99 of the presses above
+#       (the run log on, as by default) beside as many presses again with
+#       "Log=0": a log line is written after each step has gone out, so the
+#       two should not differ beyond the noise.
 #   Physical press to delivery   the press trigger is written at a random
 #       moment between polls (BenchDriver records when, on the same clock);
 #       the library takes it at its next call. So a press waits for the next
@@ -227,6 +231,20 @@ driver presses "$(winpath "$run/imager/imager.log")" "$presses" "$(winpath "$wor
     "$(winpath "$run/snap")" "$(winpath "$run/floor")"
 kill "$floor_pid" 2>/dev/null || true
 
+# The same presses again with the run log off ("Log=0"): what writing a log
+# line per step costs detection to delivery. Snap reads the key at each step.
+run_log="$settings_folder/SnapBench.log"
+log_lines_on=$(cat "$run_log" 2>/dev/null | wc -l)
+echo "Pressing the camera button $presses times more with the run log off..."
+gawk '{ print } /^\[Param\]/ { printf "Log=0\r\n" }' "$settings_folder/SnapBench.INI" >"$work/log-off.ini"
+cp "$work/log-off.ini" "$settings_folder/SnapBench.INI"
+log_lines_before_off=$(cat "$run_log" 2>/dev/null | wc -l)
+driver presses "$(winpath "$run/imager/imager.log")" "$presses" "$(winpath "$work/presses-log-off.tsv")" \
+    "$(winpath "$run/snap")"
+log_lines_off=$(( $(cat "$run_log" 2>/dev/null | wc -l) - log_lines_before_off ))
+gawk '!/^Log=0\r?$/' "$settings_folder/SnapBench.INI" >"$work/log-on.ini"
+cp "$work/log-on.ini" "$settings_folder/SnapBench.INI"
+
 echo "Timing the pieces of a press..."
 # The copy beside the original: the same drive and depth of path under Wine.
 cp "$settings_folder/SnapBench.INI" "$settings_folder/BenchCopy.INI"
@@ -284,6 +302,9 @@ d2d_first=$(d2d | gawk 'NR == 1 { printf "%.2f", $1 }')
 floor_p50=$(floor_d2d | percentile 50); floor_p99=$(floor_d2d | percentile 99)
 over() { gawk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 ratio_p50=$(over "$d2d_p50" "$floor_p50"); ratio_p99=$(over "$d2d_p99" "$floor_p99")
+log_off_d2d() { gawk -F'\t' 'NR > 1 && $8 == "" && $4 > 0 && $5 > 0 { printf "%.3f\n", $5 - $4 }' "$work/presses-log-off.tsv"; }
+log_off_n=$(log_off_d2d | count)
+log_off_p50=$(log_off_d2d | percentile 50); log_off_p99=$(log_off_d2d | percentile 99)
 
 # Profile calls in Wine's trace: each call opens the file once ("PROFILE_Open
 # path:"), after its own entry line for the reading functions
@@ -361,6 +382,7 @@ snap_part=$(calc "$d2d_p50 - ${library_press:-0} - ${post_logged:-0}")
     echo "| Detection to delivery, p50 / p99 / max ($measured presses) | $d2d_p50 / $d2d_p99 / $d2d_max ms | mean $d2d_mean ms | p99 <= 10 ms | $d2d_met |"
     echo "| Detection to delivery p50, Snap / floor, the same $measured presses | $d2d_p50 / $floor_p50 ms | **Snap / floor = $ratio_p50** | | |"
     echo "| Detection to delivery p99, Snap / floor, the same $measured presses | $d2d_p99 / $floor_p99 ms | **Snap / floor = $ratio_p99** | | |"
+    echo "| Detection to delivery p50 / p99, run log on ($measured presses, $log_lines_on log lines) and off ($log_off_n presses, $log_lines_off log lines) | on $d2d_p50 / $d2d_p99 ms | off $log_off_p50 / $log_off_p99 ms | no measurable difference | |"
     echo "| Settings file per press ($traced_n presses traced) | $per_press_reads reads, $per_press_writes writes ($per_press_saves rewrites of the file) | floor: 0 reads, 0 writes; per poll Snap $poll_reads reads, the floor 1 (trace and library log $trace_check) | | |"
     echo "| Physical press to delivery, mean / p99 / max ($measured presses) | $p2d_mean / $p2d_p99 / $p2d_max ms | polling bound: 25 ms + d2d mean = $bound_mean ms (deviation $deviation %); worst 50 ms + d2d p99 = $bound_worst ms | mean within 10 % of the bound | $p2d_met |"
     echo "| Poll interval while idle, mean / p99 | $snap_interval_mean / $snap_interval_p99 ms | floor $floor_interval_mean / $floor_interval_p99 ms; contract 50 ms (half Snap's mean + d2d mean = $with_interval ms) | | |"
