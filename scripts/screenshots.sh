@@ -44,3 +44,21 @@ wine build/test/bin/e2e_tests.exe --gtest_filter='Finder.ADrag*' </dev/null >/de
 convert "$SNAP_SCREENSHOT_DIR/settings.png" -resize 55% docs/images/settings.png
 convert "$SNAP_SCREENSHOT_DIR/finder-drag.png" -resize 55% docs/images/finder-drag.png
 echo "Wrote docs/images/settings.png and docs/images/finder-drag.png"
+
+# The tray notification of a failed step: the step names a window that is not
+# open, and the (stand-in) camera button is pressed once.
+rm -rf "$shots" "$local_appdata/Snap"
+mkdir -p "$shots"
+cp build/test/bin/Snap.exe build/test/bin/KelvraTouch.dll "$shots/"
+cp tools/demo/Snap.INI "$shots/Snap.INI"
+(cd "$shots" && wine Snap.exe </dev/null >/dev/null 2>&1) &
+snap=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Snap$' | head -n1)
+touch "$shots/press"
+# The balloon has no window of Snap's to wait for: give it a moment to show.
+sleep 3
+import -window root "$shots/raw.png"
+convert "$shots/raw.png" -trim +repage -resize '800x600>' docs/images/notification.png
+xdotool windowfocus --sync "$window" key Escape
+wait "$snap" || true
+echo "Wrote docs/images/notification.png"
