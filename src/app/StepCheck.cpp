@@ -247,7 +247,7 @@ std::string CheckStep(CCheckReport& report, const ActionStep& step) {
                                    Hex(reinterpret_cast<ULONG_PTR>(target)).c_str(),
                                    Quoted(ClassName(target)).c_str(), GetDlgCtrlID(target),
                                    Quoted(WindowText(target)).c_str()));
-        } else if (path.hasPoint) {
+        } else if (PathLostItsControl(path, resolved)) {
             report.Line("  Control: none at the stored path now; the step would go to the "
                         "window itself");
             if (cause.empty())

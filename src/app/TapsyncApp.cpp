@@ -12,8 +12,11 @@
 
 void CTapsyncApp::InitInstance() {
     InitCommonControls();
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
-        return; // silently: nothing has been touched yet
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+        // Nothing else has been touched yet.
+        WriteLogLine(::ApplicationName() + " ends: COM could not be initialised");
+        return;
+    }
 
     m_registryKey = "Kelvra - MorvaneGroup";
     m_applicationName = ::ApplicationName();

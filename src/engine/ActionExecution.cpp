@@ -19,8 +19,12 @@ constexpr UINT kMouseClickPauseMs = 50;
 constexpr LPARAM kJoystickPosition = 0x000A000A; // x = 10, y = 10
 
 // Stored numbers are signed 32-bit; message parameters keep their 32 bits.
-WPARAM AsWParam(int value) { return static_cast<WPARAM>(static_cast<DWORD>(value)); }
-LPARAM AsLParam(int value) { return static_cast<LPARAM>(value); }
+WPARAM AsWParam(int value) {
+    return static_cast<WPARAM>(static_cast<DWORD>(value));
+}
+LPARAM AsLParam(int value) {
+    return static_cast<LPARAM>(value);
+}
 
 // A post the system refused did not reach the application: the window has
 // closed, it belongs to a process of higher integrity, its queue is full, or
@@ -129,6 +133,18 @@ StepOutcome Operate(const ActionStep& step, HWND top, HWND target, POINT point) 
     return outcome;
 }
 
+} // namespace
+
+bool PathLostItsControl(const TargetPath& path, const ResolvedTarget& resolved) {
+    // A path without positions may have named the window itself (a window
+    // without controls, or its background): nothing found there is no loss.
+    // With positions, the control lay inside a container: finding nothing
+    // at its point means the layout changed.
+    return path.hasPoint && !path.indices.empty() && !resolved.control;
+}
+
+namespace {
+
 // Whether what the step posted (or tried to) went to a program that the
 // system keeps Snap's posts away from: it refused the post as Windows refuses
 // one to a program of higher integrity, or the program's token says it runs
@@ -175,7 +191,7 @@ StepOutcome PerformAction(const ActionStep& step, int index) {
         const ResolvedTarget resolved = ResolvePath(top, path, found.refWidth, found.refHeight);
         if (resolved.control)
             target = resolved.control;
-        controlNotFound = path.hasPoint && !resolved.control;
+        controlNotFound = PathLostItsControl(path, resolved);
         point = resolved.point;
     }
     if (IsKnownStepType(step.type) && step.type != static_cast<int>(ActionType::None))

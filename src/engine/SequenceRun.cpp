@@ -89,6 +89,7 @@ void CSequenceRun::PerformStep(bool beep, int index) {
     }
     const StepOutcome outcome = m_host.PerformAction(index, step);
     GiveFeedback(outcome, beep);
+    m_host.StepDone(index, step, outcome);
 }
 
 void CSequenceRun::End() {

@@ -20,6 +20,9 @@ public:
     virtual StepOutcome PerformAction(int index, const ActionStep& step) = 0;
     // The pause before a return to live.
     virtual void Wait(DWORD milliseconds) = 0;
+    // What a performed step came to, once its feedback is given.
+    virtual void StepDone(int /*index*/, const ActionStep& /*step*/,
+                          const StepOutcome& /*outcome*/) {}
 
 protected:
     ~IRunHost() = default;

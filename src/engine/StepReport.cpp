@@ -45,12 +45,20 @@ std::string SystemErrorText(DWORD error) {
 
 namespace {
 
+// A stored name as a notification quotes it: long ones are cut, so that the
+// sentence keeps its advice within the balloon's room.
+std::string Shortened(const std::string& text) {
+    constexpr size_t kMost = 60;
+    return text.size() <= kMost ? text : text.substr(0, kMost - 3) + "...";
+}
+
 // The window a step looked for, from its stored record.
-std::string SoughtWindow(const ActionStep& step) {
+std::string SoughtWindow(const ActionStep& step, bool shortened = false) {
     const WindowDescription record = ParseWindowDescription(step.windowDescription);
+    const auto name = [&](const std::string& text) { return shortened ? Shortened(text) : text; };
     if (!record.title.empty())
-        return "a window titled \"" + record.title + "\"";
-    return "a window of class \"" + record.className + "\"";
+        return "a window titled \"" + name(record.title) + "\"";
+    return "a window of class \"" + name(record.className) + "\"";
 }
 
 std::string WhereItWent(const StepOutcome& outcome) {
@@ -88,9 +96,12 @@ std::string OutcomeInWords(const StepOutcome& outcome, const ActionStep& step) {
         return "NOT DONE: \"" + step.program + "\" could not be started, " +
                SystemErrorText(outcome.error);
     }
-    if (outcome.higherIntegrity || CauseOf(outcome) == FailureCause::HigherIntegrity)
+    if (CauseOf(outcome) == FailureCause::HigherIntegrity)
         words += "; the application runs at a higher integrity level than Snap (as "
                  "administrator), and the system drops messages sent to it from Snap";
+    else if (outcome.higherIntegrity)
+        words += "; the application runs at a higher integrity level than Snap (as "
+                 "administrator): the system let this message through, but may drop others";
     return words;
 }
 
@@ -105,7 +116,7 @@ std::string NoticeText(FailureCause cause, int stepIndex, const ActionStep& step
                           "imaging application's button.";
     case FailureCause::NotRunning:
         return "The imaging application is not running (" + stepName + " found no " +
-               SoughtWindow(step).substr(2) + "). Start it, then press again.";
+               SoughtWindow(step, true).substr(2) + "). Start it, then press again.";
     case FailureCause::ControlGone:
         return stepName + ": the imaging application's window was found but its control is "
                           "gone. Open Setup and reconfigure the step.";

@@ -18,6 +18,9 @@ constexpr UINT kSlowPollMs = 1000;
 bool PutInSysTray() {
     return ReadSettingInt(kSectionParam, "PutInSysTray", 0) != 0;
 }
+constexpr const char* kStepTimerTrigger = "step timer";
+constexpr const char* kReturnToLiveTrigger = "return to live";
+
 bool NotifyWanted() {
     return ReadSettingInt(kSectionParam, "Notify", 1) != 0;
 }
@@ -42,7 +45,7 @@ bool CTapsyncDlg::HandleTimer(UINT_PTR timerId) {
     if (timerId == PollTimerId)
         PollTick();
     else if (timerId == StepTimerId) {
-        CTrigger trigger(m_trigger, "step timer");
+        CTrigger trigger(m_trigger, kStepTimerTrigger);
         m_run.StepTick();
     } else
         return false;
@@ -115,15 +118,15 @@ void CTapsyncDlg::OnButtonSnap() {
 
 void CTapsyncDlg::LogCameraLibrary() {
     if (!m_hCameraLibrary) {
-        WriteLogLine(std::string("Snap ends: the camera library ") + kCameraLibraryName +
+        WriteLogLine(ApplicationName() + " ends: the camera library " + kCameraLibraryName +
                      " was found neither beside " + ApplicationName() +
                      ".exe nor in the system folders nor on PATH");
         return;
     }
     const std::string path = ModulePath(m_hCameraLibrary.get());
     if (!m_pfnCameraButton)
-        WriteLogLine("Snap ends: the camera library " + path + " has no entry point " +
-                     kCameraButtonExport);
+        WriteLogLine(ApplicationName() + " ends: the camera library " + path +
+                     " has no entry point " + kCameraButtonExport);
     else
         WriteLogLine("camera library: " + path);
 }
@@ -131,21 +134,31 @@ void CTapsyncDlg::LogCameraLibrary() {
 void CTapsyncDlg::Wait(DWORD milliseconds) {
     // The only wait of a run is the one before the return to live: the step
     // that follows is that return, whatever started the run.
-    m_trigger = "return to live";
+    m_triggerBeforeLive = m_trigger;
+    m_trigger = kReturnToLiveTrigger;
     Sleep(milliseconds);
 }
 
 StepOutcome CTapsyncDlg::PerformAction(int index, const ActionStep& step) {
-    const StepOutcome outcome = ::PerformAction(step, index);
-    // Told after the step has gone out, so the telling never delays it.
+    return ::PerformAction(step, index);
+}
+
+void CTapsyncDlg::StepDone(int index, const ActionStep& step, const StepOutcome& outcome) {
+    // Told after the step has gone out and beeped, so the telling never
+    // delays either.
     ReportStep(index, step, outcome);
-    return outcome;
+    if (m_trigger == kReturnToLiveTrigger)
+        m_trigger = m_triggerBeforeLive;
 }
 
 void CTapsyncDlg::ReportStep(int index, const ActionStep& step, const StepOutcome& outcome) {
-    WriteLogLine(std::string(m_trigger ? m_trigger : "direct call") + "  step " +
-                 std::to_string(index + 1) + " (" + StepTypeName(step.type) + ")  " +
-                 OutcomeInWords(outcome, step));
+    std::string trigger = m_trigger ? m_trigger : "direct call";
+    if (m_trigger == kStepTimerTrigger && !m_runTrigger.empty())
+        trigger += " (run started by " + m_runTrigger + ")";
+    else if (index == 0 && m_trigger != kReturnToLiveTrigger)
+        m_runTrigger = trigger;
+    WriteLogLine(trigger + "  step " + std::to_string(index + 1) + " (" + StepTypeName(step.type) +
+                 ")  " + OutcomeInWords(outcome, step));
     const FailureCause cause = CauseOf(outcome);
     // Nothing pops up over the settings: the user is busy with them.
     if (cause == FailureCause::None || m_settingsOpen || !NotifyWanted())

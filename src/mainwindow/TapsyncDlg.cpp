@@ -202,7 +202,7 @@ void CTapsyncDlg::OnSetup() {
         CDialogParamTapsync dialog(m_hWnd);
         WriteLogLine(dialog.DoModal() == IDOK
                          ? "settings saved (OK in \"Settings\")"
-                         : "settings cancelled: sections \"Param\" and \"Action\" put back");
+                         : "settings cancelled: the settings as they were before put back");
     }
     m_settingsOpen = false;
     SetTrayCallback(WM_TRAYICON);

@@ -86,6 +86,7 @@ private:
     void SavePlacement() override { SaveWindowPlacement(); }
     StepOutcome PerformAction(int index, const ActionStep& step) override;
     void Wait(DWORD milliseconds) override;
+    void StepDone(int index, const ActionStep& step, const StepOutcome& outcome) override;
 
     HICON m_hIcon;
     UINT_PTR m_pollTimerId;
@@ -97,6 +98,10 @@ private:
     // What made the steps now being performed happen, for the log: "camera
     // button", "button click", ...; null outside any.
     const char* m_trigger = nullptr;
+    // The trigger of the run in progress, told with its timed steps; and the
+    // one in force before a return to live, put back after it.
+    std::string m_runTrigger;
+    const char* m_triggerBeforeLive = nullptr;
     bool m_settingsOpen = false;
     bool m_librarySlowingDown = false;
     CFailureNotices m_notices;

@@ -137,6 +137,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "NOT DONE: a window titled \"Imaging Station 2\" was not found",
                   "The imaging application is not running (Step 1 found no window titled "
                   "\"Imaging Station 2\"). Start it, then press again."},
+        CauseCase{"NotRunningByALongTitle", 0, 0,
+                  "800;600;SnapTestTop\tImaging Station of the second floor, left-hand room, "
+                  "by the window nearest the door",
+                  kPathToC, "NOT DONE: a window titled \"Imaging Station of the second floor",
+                  "The imaging application is not running (Step 1 found no window titled "
+                  "\"Imaging Station of the second floor, left-hand room, by t...\"). Start it, "
+                  "then press again."},
         CauseCase{"ControlGone", 1, 0, kStationDescription, "7;140;62",
                   "done: window [SnapTestTop] \"Imaging Station\"; the stored path leads to no "
                   "control any more, so the step went to the window itself",
@@ -238,7 +245,7 @@ TEST_F(RunReport, EachStepsLineNamesWhatMadeItHappen) {
             WriteTextFile(m_cameraControl / "press", "");
             WhileLoopsRun([&] {
                 const std::string log = Log();
-                const size_t timed = log.find("step timer  step 2");
+                const size_t timed = log.find("step timer (run started by camera button)  step 2");
                 if (timed == std::string::npos ||
                     log.find("return to live  step 1", timed) == std::string::npos)
                     return false;
@@ -249,12 +256,13 @@ TEST_F(RunReport, EachStepsLineNamesWhatMadeItHappen) {
     });
     window.DoModal();
     const std::string log = Log();
-    const char* const expected[] = {"tray menu  step 1 (Button click)  done",
-                                    "button click  step 2 (Button click)  done",
-                                    "return to live  step 1 (Button click)  done",
-                                    "camera button  step 1 (Button click)  done",
-                                    "step timer  step 2 (Button click)  done",
-                                    "return to live  step 1 (Button click)  done"};
+    const char* const expected[] = {
+        "tray menu  step 1 (Button click)  done",
+        "button click  step 2 (Button click)  done",
+        "return to live  step 1 (Button click)  done",
+        "camera button  step 1 (Button click)  done",
+        "step timer (run started by camera button)  step 2 (Button click)  done",
+        "return to live  step 1 (Button click)  done"};
     size_t from = 0;
     for (const char* line : expected) {
         const size_t at = log.find(line, from);
@@ -323,7 +331,7 @@ TEST_F(RunReport, SettingsSavedAndCancelledAreLogged) {
     const std::string log = Log();
     const size_t saved = log.find("settings saved (OK in \"Settings\")");
     const size_t cancelled =
-        log.find("settings cancelled: sections \"Param\" and \"Action\" put back");
+        log.find("settings cancelled: the settings as they were before put back");
     EXPECT_NE(std::string::npos, saved) << log;
     EXPECT_NE(std::string::npos, cancelled) << log;
     EXPECT_LT(saved, cancelled);
