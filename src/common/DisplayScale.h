@@ -9,6 +9,11 @@ constexpr UINT kDefaultDpi = USER_DEFAULT_SCREEN_DPI; // 100 %
 // (Windows 10 1607 and later), else the system's.
 UINT DpiOfWindow(HWND window);
 
+// The scale of the monitor that shows most of `window`, whatever scale the
+// window itself was made for: what a frame drawn on the screen around it
+// takes (Windows 8.1 and later; else the system's).
+UINT DpiOfMonitorUnder(HWND window);
+
 // A size in pixels at 100 % taken to `dpi`, rounded to the nearest pixel.
 inline int ScaleToDpi(int pixels, UINT dpi) {
     return MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
