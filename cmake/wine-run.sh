@@ -5,5 +5,11 @@
 : "${WINEPREFIX:=$(dirname "$0")/../build/wineprefix}"
 : "${WINEDEBUG:=-all}"
 : "${WINEDLLOVERRIDES:=mscoree,mshtml=}"
+# A display scale other than 96 DPI runs in a prefix of its own beside the
+# usual one (scripts/wine-session.sh makes it and sets its LogPixels).
+case ${SNAP_WINE_DPI:-96} in
+96) ;;
+*) WINEPREFIX="$WINEPREFIX-dpi$SNAP_WINE_DPI" ;;
+esac
 export WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
 exec wine "$@"

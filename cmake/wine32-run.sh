@@ -11,6 +11,11 @@ if [ ! -x "$sysroot/usr/lib/wine/wine" ]; then
 fi
 # The 64-bit session's prefix is not this one: WINEPREFIX32 names it.
 WINEPREFIX=${WINEPREFIX32:-$root/build/wineprefix32}
+# A display scale other than 96 DPI: its prefix beside it (wine-run.sh).
+case ${SNAP_WINE_DPI:-96} in
+96) ;;
+*) WINEPREFIX="$WINEPREFIX-dpi$SNAP_WINE_DPI" ;;
+esac
 : "${WINEDEBUG:=-all}"
 : "${WINEDLLOVERRIDES:=mscoree,mshtml=}"
 # Both halves of WoW64 find their DLLs: the 32-bit ones in the sysroot, the

@@ -9,8 +9,50 @@
 #       move the pointer while the 64-bit ones do too.
 # With WINE_SESSION_USE_DISPLAY=1 an X display the caller already has is used
 # instead of a new Xvfb.
+# Both also prepare a prefix for each display scale of SNAP_WINE_DPIS (144
+# unless told; empty: none) beside their own, <prefix>-dpi<N>, with that
+# LogPixels and a wineserver of its own: the runners take it for a program run
+# with SNAP_WINE_DPI=<N> (the tests of scaling), and the rest stays at 96 DPI.
+SNAP_WINE_DPIS=${SNAP_WINE_DPIS-144}
+WINE_SESSION_DPI_SERVERS=()
+
+# A copy of the session's prefix, made while that prefix's server is down.
+wine_dpi_prefixes_copy() { # $1: the session's prefix
+    local dpi
+    for dpi in $SNAP_WINE_DPIS; do
+        [ -f "$1-dpi$dpi/system.reg" ] && continue
+        echo "Creating the Wine prefix $1-dpi$dpi"
+        rm -rf "$1-dpi$dpi"
+        cp -a "$1" "$1-dpi$dpi"
+    done
+}
+
+# Wine takes the scale from LogPixels when its server starts: set it, let that
+# short-lived server end, then keep one running as for the session's prefix.
+wine_dpi_sessions_start() { # $1: the session's prefix, $2: the runner script
+    local dpi
+    for dpi in $SNAP_WINE_DPIS; do
+        SNAP_WINE_DPI=$dpi "$2" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+            /d "$dpi" /f </dev/null >/dev/null 2>&1 || return 1
+        WINEPREFIX="$1-dpi$dpi" wineserver -w
+        if WINEPREFIX="$1-dpi$dpi" wineserver -p </dev/null >/dev/null 2>&1; then
+            WINE_SESSION_DPI_SERVERS+=("$1-dpi$dpi")
+        fi
+        SNAP_WINE_DPI=$dpi "$2" cmd /c exit </dev/null >/dev/null 2>&1 || return 1
+    done
+}
+
+wine_dpi_sessions_stop() {
+    local prefix
+    for prefix in "${WINE_SESSION_DPI_SERVERS[@]}"; do
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+        WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
+    done
+    WINE_SESSION_DPI_SERVERS=()
+}
 
 wine_session_stop() {
+    wine_dpi_sessions_stop
     if [ -n "${WINE32_SESSION_SERVER_STARTED:-}" ]; then
         WINEPREFIX=$WINEPREFIX32 wineserver -k >/dev/null 2>&1 || true
         WINEPREFIX=$WINEPREFIX32 wineserver -w >/dev/null 2>&1 || true
@@ -65,6 +107,7 @@ wine_session_start() {
         wineboot -i </dev/null >/dev/null 2>&1
         wineserver -w # its short-lived server must be gone before ours starts
     fi
+    wine_dpi_prefixes_copy "$WINEPREFIX"
     if wineserver -p </dev/null >/dev/null 2>&1; then
         WINE_SESSION_SERVER_STARTED=1
     else
@@ -76,7 +119,8 @@ wine_session_start() {
     # No window manager runs in Xvfb: with managed windows Wine waits up to two
     # seconds for one at every hide or destroy.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-    echo "Wine ready on display $DISPLAY"
+    wine_dpi_sessions_start "$WINEPREFIX" "$root/cmake/wine-run.sh" || return 1
+    echo "Wine ready on display $DISPLAY${SNAP_WINE_DPIS:+, also at $SNAP_WINE_DPIS DPI}"
 }
 
 # The 32-bit programs (the i686 build, the x86 installer) run under the private
@@ -106,6 +150,7 @@ wine32_session_start() {
             return 1
         fi
     fi
+    wine_dpi_prefixes_copy "$WINEPREFIX32"
     if [ "${WINE32_SESSION_OWN_DISPLAY:-}" = 1 ]; then
         local file
         file=$(mktemp)
@@ -128,6 +173,7 @@ wine32_session_start() {
     wine32 cmd /c exit </dev/null >/dev/null 2>&1 || return 1
     wine32 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 ||
         return 1
+    wine_dpi_sessions_start "$WINEPREFIX32" "$root/cmake/wine32-run.sh" || return 1
     # A test ended by force may have left the stand-in camera library in a
     # system folder of the kept prefix: the start-up tests want none there.
     rm -f "$WINEPREFIX32/drive_c/windows/system32/KelvraTouch.dll" \

@@ -1,6 +1,7 @@
 #include "TapsyncDlg.h"
 
 #include "TrayIcon.h"
+#include "common/DisplayScale.h"
 #include "common/PlatformLayout.h"
 #include "resources/resource.h"
 #include "settings/RunLog.h"
@@ -13,12 +14,40 @@ namespace {
 
 // Client sizes of the window and how far the button reaches past each edge,
 // so that its frame lies outside the visible area and the bitmap fills it.
+// All at 100 %; the window takes them to its display scale.
 constexpr int kNormalClientSize = 48;
 constexpr int kLittleClientSize = 32;
 constexpr int kButtonOverhang = 5;
 
 bool LittleIcon() { return ReadSettingInt(kSectionParam, "LittleIcon", 0) != 0; }
-int ClientSize() { return LittleIcon() ? kLittleClientSize : kNormalClientSize; }
+int ClientSize(UINT dpi) {
+    return ScaleToDpi(LittleIcon() ? kLittleClientSize : kNormalClientSize, dpi);
+}
+
+// The faces drawn for each display scale, smallest first, by their size in
+// pixels. Between two scales the window shows the larger face that still
+// fits, centred: a face is never stretched.
+struct Face {
+    int size;
+    UINT bitmapId;
+};
+constexpr Face kNormalFaces[] = {{48, IDB_BUTTON_NORMAL},
+                                 {60, IDB_BUTTON_NORMAL_125},
+                                 {72, IDB_BUTTON_NORMAL_150},
+                                 {96, IDB_BUTTON_NORMAL_200}};
+constexpr Face kLittleFaces[] = {{32, IDB_BUTTON_LITTLE},
+                                 {40, IDB_BUTTON_LITTLE_125},
+                                 {48, IDB_BUTTON_LITTLE_150},
+                                 {64, IDB_BUTTON_LITTLE_200}};
+
+UINT FaceFor(int clientSize, bool little) {
+    const auto& faces = little ? kLittleFaces : kNormalFaces;
+    UINT chosen = faces[0].bitmapId;
+    for (const Face& face : faces)
+        if (face.size <= clientSize)
+            chosen = face.bitmapId;
+    return chosen;
+}
 
 // The shell sends this when the taskbar is (re)created, for instance after
 // Explorer restarted: the icon must then be added again.
@@ -33,6 +62,7 @@ const MessageEntry<CTapsyncDlg> CTapsyncDlg::kMessageTable[] = {
     OnMessage(WM_TIMER, &CTapsyncDlg::OnTimer),
     OnControl(BN_CLICKED, IDC_SNAP_BUTTON, &CTapsyncDlg::OnButtonClicked),
     OnMessage(WM_TRAYICON, &CTapsyncDlg::OnTrayIcon),
+    OnMessage(WM_DPICHANGED, &CTapsyncDlg::OnDpiChanged),
     OnCommand(ID_TRAY_SNAP, &CTapsyncDlg::OnTraySnap),
     OnCommand(ID_TRAY_SETUP, &CTapsyncDlg::OnSetup),
     OnCommand(ID_TRAY_CLOSE, &CTapsyncDlg::OnQuit),
@@ -69,8 +99,14 @@ BOOL CTapsyncDlg::OnInitDialog() {
     if (!m_pfnCameraButton)
         EndDialog(IDCANCEL);
 
+    m_dpi = DpiOfWindow(m_hWnd);
     ApplyButtonFace();
     RestorePosition();
+    // At 100 % a first start keeps the template's size, as it always has;
+    // scaled, the dialog manager's size no longer fits the face, and a
+    // placement stored at another scale would not either.
+    if (m_dpi != kDefaultDpi)
+        ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
     PlaceButton();
     m_run.Reset();
     AddTrayIcon();
@@ -79,7 +115,7 @@ BOOL CTapsyncDlg::OnInitDialog() {
 }
 
 void CTapsyncDlg::ApplyButtonFace() {
-    const UINT bitmapId = LittleIcon() ? IDB_BUTTON_LITTLE : IDB_BUTTON_NORMAL;
+    const UINT bitmapId = FaceFor(ClientSize(m_dpi), LittleIcon());
     HBITMAP face = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(bitmapId));
     SendDlgItemMessageA(m_hWnd, IDC_SNAP_BUTTON, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(face));
@@ -123,16 +159,31 @@ void CTapsyncDlg::ResizeClientArea(int x, int y, UINT flags) {
     RECT client, window;
     GetClientRect(m_hWnd, &client);
     GetWindowRect(m_hWnd, &window);
-    const int size = ClientSize();
+    const int size = ClientSize(m_dpi);
     const int width = size + (window.right - window.left) - (client.right - client.left);
     const int height = size + (window.bottom - window.top) - (client.bottom - client.top);
     SetWindowPos(m_hWnd, nullptr, x, y, width, height, flags);
 }
 
 void CTapsyncDlg::PlaceButton() {
-    const int size = ClientSize() + 2 * kButtonOverhang;
-    MoveWindow(GetDlgItem(m_hWnd, IDC_SNAP_BUTTON), -kButtonOverhang, -kButtonOverhang, size, size,
-               TRUE);
+    const int overhang = ScaleToDpi(kButtonOverhang, m_dpi);
+    const int size = ClientSize(m_dpi) + 2 * overhang;
+    MoveWindow(GetDlgItem(m_hWnd, IDC_SNAP_BUTTON), -overhang, -overhang, size, size, TRUE);
+}
+
+LRESULT CTapsyncDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    // Moved to a monitor of another scale: take the rectangle the system
+    // suggests, then fit the client area to the face of the new scale, whose
+    // frame need not have grown in the same proportion.
+    m_dpi = LOWORD(wParam);
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyButtonFace();
+    ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceButton();
+    return 0;
 }
 
 void CTapsyncDlg::StartPolling(UINT intervalMs) {

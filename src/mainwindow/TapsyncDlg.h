@@ -60,6 +60,7 @@ private:
     LRESULT OnDestroy(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
     LRESULT OnTrayIcon(WPARAM, LPARAM);
+    LRESULT OnDpiChanged(WPARAM, LPARAM);
     void OnButtonClicked();
 
     // Face, window size and button rectangle follow "LittleIcon".
@@ -107,6 +108,8 @@ private:
     CFailureNotices m_notices;
     UniqueModule m_hCameraLibrary;
     CameraButtonProc m_pfnCameraButton;
-    // The button's bitmap, replaced when "LittleIcon" changes.
+    // The button's bitmap, replaced when "LittleIcon" or the scale changes.
     UniqueGdiObject m_buttonFace;
+    // The display scale the window is sized for (96: 100 %).
+    UINT m_dpi = USER_DEFAULT_SCREEN_DPI;
 };

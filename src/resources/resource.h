@@ -10,6 +10,13 @@
 #define IDR_MAINFRAME 129
 #define IDB_BUTTON_NORMAL 130
 #define IDB_BUTTON_LITTLE 133
+// The same two faces drawn for 125, 150 and 200 % display scaling
+#define IDB_BUTTON_NORMAL_125 134
+#define IDB_BUTTON_NORMAL_150 135
+#define IDB_BUTTON_NORMAL_200 136
+#define IDB_BUTTON_LITTLE_125 137
+#define IDB_BUTTON_LITTLE_150 138
+#define IDB_BUTTON_LITTLE_200 139
 
 // Controls of the main window
 #define IDC_SNAP_BUTTON 1000

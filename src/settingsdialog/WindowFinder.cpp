@@ -3,6 +3,7 @@
 // and makes it the shown action's target.
 #include "DialogParamTapsync.h"
 
+#include "common/DisplayScale.h"
 #include "resources/resource.h"
 #include "targeting/WindowPicking.h"
 
@@ -11,6 +12,7 @@ namespace {
 // The frame around the window under the cursor: one for the process.
 CScreenFrame g_frame;
 
+// At 100 %; the control grows with the dialog's scale, and so do they.
 constexpr int kOuterRingInset = 5;
 constexpr int kInnerRingInset = 2;
 
@@ -26,10 +28,12 @@ RECT ClientRectOfControl(HWND dialog, int id) {
 LRESULT CDialogParamTapsync::OnFinderPaint(WPARAM, LPARAM) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_hWnd, &paint);
+    const UINT dpi = DpiOfWindow(m_hWnd);
+    const int outer = ScaleToDpi(kOuterRingInset, dpi), inner = ScaleToDpi(kInnerRingInset, dpi);
     RECT ring = ClientRectOfControl(m_hWnd, IDC_FINDER);
-    InflateRect(&ring, -kOuterRingInset, -kOuterRingInset);
+    InflateRect(&ring, -outer, -outer);
     Ellipse(dc, ring.left, ring.top, ring.right, ring.bottom);
-    InflateRect(&ring, -kInnerRingInset, -kInnerRingInset);
+    InflateRect(&ring, -inner, -inner);
     Ellipse(dc, ring.left, ring.top, ring.right, ring.bottom);
     EndPaint(m_hWnd, &paint);
     return 0;

@@ -1,9 +1,11 @@
 #include "WindowPicking.h"
 
+#include "common/DisplayScale.h"
 #include "common/Handles.h"
 
 namespace {
 
+// At 100 %; taken to the scale of the framed window's monitor.
 constexpr int kFrameOutset = 2;
 constexpr int kFrameWidth = 5;
 
@@ -57,11 +59,13 @@ void CScreenFrame::Draw(HWND window) {
     HDC screen = GetDC(nullptr);
     const int previousMode = SetROP2(screen, R2_XORPEN);
     HGDIOBJ previousBrush = SelectObject(screen, GetStockObject(NULL_BRUSH));
-    UniqueGdiObject pen(CreatePen(PS_SOLID, kFrameWidth, RGB(255, 255, 255)));
+    const UINT dpi = DpiOfMonitorUnder(window);
+    UniqueGdiObject pen(CreatePen(PS_SOLID, ScaleToDpi(kFrameWidth, dpi), RGB(255, 255, 255)));
     HGDIOBJ previousPen = SelectObject(screen, pen.get());
     RECT rect = {};
     GetWindowRect(window, &rect);
-    InflateRect(&rect, kFrameOutset, kFrameOutset);
+    const int outset = ScaleToDpi(kFrameOutset, dpi);
+    InflateRect(&rect, outset, outset);
     Rectangle(screen, rect.left, rect.top, rect.right, rect.bottom);
     SelectObject(screen, previousBrush);
     SelectObject(screen, previousPen);

@@ -2,7 +2,6 @@
 #include "support/MainWindowHarness.h"
 #include "common/PlatformLayout.h"
 #include "resources/resource.h"
-#include "settings/StoredText.h"
 
 #include <gtest/gtest.h>
 
@@ -25,13 +24,6 @@ void EndAtNextPollTick(CScriptedMainWindow& w) {
             }
         return false;
     });
-}
-
-std::string SoftPosEntry(const char* plain) {
-    std::string key = "SoftPos", value = plain;
-    EncodeStoredText(key);
-    EncodeStoredText(value);
-    return key + "=" + value + "\r\n";
 }
 
 // What initialisation made of the window.
@@ -398,18 +390,8 @@ TEST_P(Setup, SuspendsEverythingWhileTheSettingsRunThenAppliesThem) {
                 // KillTimer fails for a timer that does not exist.
                 pollTimerRunningDuringSettings = KillTimer(w.Window(), PollTimerId) != FALSE;
                 trayCallsBeforeSettings = TrayCalls().size();
-                // The user sets the options, picks "Broadcast" as the target, OK.
-                auto click = [settings](int id) {
-                    SendDlgItemMessageA(settings, id, BM_CLICK, 0, 0);
-                };
-                if (GetParam().littleIconAfter)
-                    click(IDC_LITTLE_ICON);
-                if (GetParam().putInSysTray)
-                    click(IDC_SYSTEM_TRAY);
-                if (IsDlgButtonChecked(settings, IDC_LAUNCH_AT_STARTUP))
-                    click(IDC_LAUNCH_AT_STARTUP);
-                click(IDC_BROADCAST);
-                click(IDOK);
+                ChooseOptionsThenOk(settings, GetParam().littleIconAfter != 0,
+                                    GetParam().putInSysTray != 0);
                 return true;
             });
             w.OnSetup();

@@ -1,4 +1,6 @@
 #include "support/MainWindowHarness.h"
+#include "resources/resource.h"
+#include "settings/StoredText.h"
 
 namespace {
 
@@ -37,6 +39,25 @@ void MainWindowTest::TearDown() {
 }
 
 std::vector<TrayCall>& MainWindowTest::TrayCalls() { return g_trayCalls; }
+
+std::string SoftPosEntry(const char* plain) {
+    std::string key = "SoftPos", value = plain;
+    EncodeStoredText(key);
+    EncodeStoredText(value);
+    return key + "=" + value + "\r\n";
+}
+
+void ChooseOptionsThenOk(HWND settings, bool toggleLittleIcon, bool toggleSystemTray) {
+    auto click = [settings](int id) { SendDlgItemMessageA(settings, id, BM_CLICK, 0, 0); };
+    if (toggleLittleIcon)
+        click(IDC_LITTLE_ICON);
+    if (toggleSystemTray)
+        click(IDC_SYSTEM_TRAY);
+    if (IsDlgButtonChecked(settings, IDC_LAUNCH_AT_STARTUP))
+        click(IDC_LAUNCH_AT_STARTUP);
+    click(IDC_BROADCAST);
+    click(IDOK);
+}
 
 RECT WindowRect(HWND window) {
     RECT rect = {};

@@ -91,6 +91,15 @@ protected:
     TempDir m_cameraControl;
 };
 
+// The settings file's line for a position carried over from the registry
+// profile ("SoftPos" in section "Param", stored text).
+std::string SoftPosEntry(const char* plain);
+
+// In the open settings dialog, as a user would: turns "Show little icon" and
+// "Put application in system tray" over as told, clears "Launch at Windows
+// startup", picks "Broadcast" as the target and presses OK.
+void ChooseOptionsThenOk(HWND settings, bool toggleLittleIcon, bool toggleSystemTray);
+
 RECT WindowRect(HWND window);
 SIZE ClientSize(HWND window);
 // A child's rectangle in its parent's client coordinates.

@@ -10,6 +10,16 @@
 //   /size:<W>x<H>    initial client area size (default 800x600)
 //   /pos:<X>,<Y>     initial window position (default 100,100)
 //   /title:<text>    window title (default "Imaging Station")
+//   /dpi:aware       run per-monitor DPI aware, as a modern program does: the
+//                    /size is taken as 100 % and grown to the display scale,
+//                    and a move to a monitor of another scale (WM_DPICHANGED)
+//                    takes the suggested rectangle
+//   /dpi:unaware     run DPI unaware, as an old program does: the system
+//                    scales its window, and an aware caller sees its sizes
+//                    in physical pixels (Wine 8 maps them too)
+//                    Without /dpi the program is what its platform makes of a
+//                    program without a manifest (unaware on Windows; aware
+//                    under Wine 8).
 //
 // Window tree, in creation order (= GetWindow GW_CHILD / GW_HWNDNEXT order).
 // Rectangles are x, y, width, height in an 800x600 reference client area and
@@ -136,6 +146,7 @@ struct Options {
     int x = 100;
     int y = 100;
     std::string title = "Imaging Station";
+    std::string dpi; // "aware", "unaware" or empty
 };
 
 struct CanvasState {
@@ -321,6 +332,8 @@ Options ParseOptions(int argc, char** argv) {
             options.y = b;
         } else if (TakeSwitch(argv[i], "title", value))
             options.title = value;
+        else if (TakeSwitch(argv[i], "dpi", value) && (value == "aware" || value == "unaware"))
+            options.dpi = value;
     }
     return options;
 }
@@ -702,6 +715,12 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case kMsgResize:
         ResizeClientTo(window, LOWORD(lParam), HIWORD(lParam));
         return 0;
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case kMsgClose:
         DestroyWindow(window);
         return 0;
@@ -747,9 +766,39 @@ bool RegisterClasses(HINSTANCE instance) {
     return RegisterClassExA(&wc) != 0;
 }
 
+// Sets the DPI awareness /dpi asks for, before any window exists. The process
+// setting is what a manifest would give; where the platform has fixed it
+// already (Wine does at start-up), the thread's, which its windows take.
+void SetDpiAwareness(const std::string& dpi) {
+    if (dpi.empty())
+        return;
+    const auto context = reinterpret_cast<HANDLE>(dpi == "aware" ? -4 : -1); // PMv2 : unaware
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    using SetProcessProc = BOOL(WINAPI*)(HANDLE);
+    using SetThreadProc = HANDLE(WINAPI*)(HANDLE);
+    const auto setProcess = reinterpret_cast<SetProcessProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    const auto setThread = reinterpret_cast<SetThreadProc>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    if (setProcess && setProcess(context))
+        return;
+    if (setThread)
+        setThread(context);
+}
+
+// An aware program draws its 100 % layout at the display's scale.
+int ScaledToDisplay(int size, const Options& options) {
+    if (options.dpi != "aware")
+        return size;
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(size, dpi, 96);
+}
+
 HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
     const DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT frame = {0, 0, options.clientWidth, options.clientHeight};
+    RECT frame = {0, 0, ScaledToDisplay(options.clientWidth, options), ScaledToDisplay(options.clientHeight, options)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     return CreateWindowExA(0, kMainClass, options.title.c_str(), style, options.x, options.y,
                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
@@ -759,6 +808,7 @@ HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_options = ParseOptions(__argc, __argv);
+    SetDpiAwareness(g_options.dpi);
     Record("main", "start", OneField(GetCommandLineA()), "-");
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};

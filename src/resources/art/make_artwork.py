@@ -6,6 +6,9 @@
 Outputs, in src/resources/:
     button48.bmp  face of the floating button window (normal size)
     button32.bmp  the same face for the little window
+    button_normal_125.bmp, _150, _200   the normal face at 125, 150 and
+    button_little_125.bmp, _150, _200   200 % display scaling (60, 72, 96 px),
+                  and the little one (40, 48, 64 px)
     Snap.ico      application / tray icon: 16, 32, 48 (32-bit BMP) + 256 (PNG)
 
 Only the standard library is used, so the artwork can be rebuilt on any
@@ -216,6 +219,38 @@ BUTTON_GEOMETRY = {
 }
 
 
+# Display scaling: the window's client area is the face size times the scale,
+# and each scale gets its own face drawn at that size rather than a stretched
+# one. The 100 % design is scaled with its rectangles' edges put back on whole
+# pixels, so the bigger faces stay as crisp as the hand-tuned ones.
+SCALES = (125, 150, 200)
+
+
+def scale_geometry(g, factor):
+    def edge(v):
+        return float(round(v * factor))
+
+    out = {}
+    for key, value in g.items():
+        if key in ("body", "hump", "shutter"):
+            x0, y0, x1, y1, r = value
+            out[key] = (edge(x0), edge(y0), edge(x1), edge(y1), r * factor)
+        elif isinstance(value, tuple):
+            # Centres, radii and opacities: the opacity (last of glint2) stays.
+            scaled = [v * factor for v in value]
+            if key == "glint2":
+                scaled[3] = value[3]
+            elif key == "ring_line":
+                scaled[1] = value[1] * factor
+            out[key] = tuple(scaled)
+        elif key in ("edge", "shine"):
+            # Rims stay whole pixels: one at 125 and 150 %, two at 200 %.
+            out[key] = float(max(1, int(value * factor)))
+        else:
+            out[key] = value * factor
+    return out
+
+
 # ---------------------------------------------------------------------------
 # Rasteriser: each pixel is split into n x n sub-samples; each sub-sample
 # takes analytic coverage from the distance field, which gives smooth edges
@@ -392,6 +427,11 @@ def main():
 
     write("button48.bmp", button_face(48, BUTTON_GEOMETRY[48]))
     write("button32.bmp", button_face(32, BUTTON_GEOMETRY[32]))
+    for kind, base in (("normal", 48), ("little", 32)):
+        for scale in SCALES:
+            size = base * scale // 100
+            write("button_%s_%d.bmp" % (kind, scale),
+                  button_face(size, scale_geometry(BUTTON_GEOMETRY[base], scale / 100.0)))
 
 
 if __name__ == "__main__":
