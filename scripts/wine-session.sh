@@ -34,6 +34,9 @@ wine_dpi_sessions_start() { # $1: the session's prefix, $2: the runner script
     for dpi in $SNAP_WINE_DPIS; do
         SNAP_WINE_DPI=$dpi "$2" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
             /d "$dpi" /f </dev/null >/dev/null 2>&1 || return 1
+        # The copy may predate the session prefix's unmanaged windows.
+        SNAP_WINE_DPI=$dpi "$2" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+            </dev/null >/dev/null 2>&1 || return 1
         WINEPREFIX="$1-dpi$dpi" wineserver -w
         if WINEPREFIX="$1-dpi$dpi" wineserver -p </dev/null >/dev/null 2>&1; then
             WINE_SESSION_DPI_SERVERS+=("$1-dpi$dpi")
