@@ -64,22 +64,44 @@ end_part "Wine session (Xvfb, prefix, wineserver)"
 # The two builds' tests run one after the other, each Wine with its own
 # prefix, wineserver and display: run side by side, the emulated 32-bit run
 # starved the 64-bit one, and one of its tests then hung at its exit.
+# The tests at another display scale (At144Dpi.*) run on their own, after the
+# others, with a second wineserver (a prefix at 144 DPI) on the display: a
+# message broadcast to all windows while that server runs never returned.
+scaled='^At[0-9]+Dpi\.'
 start_part
 if [ $# -eq 0 ]; then
-    ctest --preset test || failed+=("ctest (x86_64)")
+    ctest --preset test -E "$scaled" || failed+=("ctest (x86_64)")
 else
     # A filter may match tests of one build only (the WoW64 ones, say).
-    ctest --preset test --no-tests=ignore "$@" || failed+=("ctest (x86_64)")
+    ctest --preset test --no-tests=ignore -E "$scaled" "$@" || failed+=("ctest (x86_64)")
 fi
 end_part "ctest: x86_64 build"
+
+# A filtered run has this part only when its filter names scaled tests.
+start_part
+if [ $# -eq 0 ] || [[ "$*" == *Dpi* ]]; then
+    wine_session_stop
+    if SNAP_WINE_DPIS=144 wine_session_start "$root"; then
+        if [ $# -eq 0 ]; then
+            ctest --preset test -R "$scaled" || failed+=("ctest (x86_64 at 144 DPI)")
+        else
+            ctest --preset test --no-tests=ignore "$@" || failed+=("ctest (x86_64 at 144 DPI)")
+        fi
+        wine_session_stop
+        wine_session_start "$root" >/dev/null
+    else
+        failed+=("Wine session at 144 DPI")
+    fi
+fi
+end_part "ctest: x86_64 build at 144 DPI"
 
 start_part
 if [ -n "${kernel_mode:-}" ]; then # the 32-bit Wine was set up
     if WINE32_SESSION_OWN_DISPLAY=1 wine32_session_start "$root"; then
         if [ $# -eq 0 ]; then
-            i686_args=(-L "$i686_labels")
+            i686_args=(-L "$i686_labels" -E "$scaled")
         else
-            i686_args=(--no-tests=ignore "$@")
+            i686_args=(--no-tests=ignore -E "$scaled" "$@")
         fi
         echo
         echo "== i686 build under the 32-bit Wine ($(sed -n 2p build/wine32/ready) i386 execution)"

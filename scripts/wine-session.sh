@@ -9,11 +9,11 @@
 #       move the pointer while the 64-bit ones do too.
 # With WINE_SESSION_USE_DISPLAY=1 an X display the caller already has is used
 # instead of a new Xvfb.
-# Both also prepare a prefix for each display scale of SNAP_WINE_DPIS (144
-# unless told; empty: none) beside their own, <prefix>-dpi<N>, with that
+# Both also prepare a prefix for each display scale of SNAP_WINE_DPIS (none
+# unless told, e.g. SNAP_WINE_DPIS=144) beside their own, <prefix>-dpi<N>, with that
 # LogPixels and a wineserver of its own: the runners take it for a program run
 # with SNAP_WINE_DPI=<N> (the tests of scaling), and the rest stays at 96 DPI.
-SNAP_WINE_DPIS=${SNAP_WINE_DPIS-144}
+SNAP_WINE_DPIS=${SNAP_WINE_DPIS-}
 WINE_SESSION_DPI_SERVERS=()
 
 # A copy of the session's prefix, made while that prefix's server is down.
