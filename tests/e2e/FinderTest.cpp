@@ -93,6 +93,78 @@ protected:
             << EditText(box);
     }
 
+    // A "Mouse click" step recorded through the finder on a point of the
+    // canvas clicks that point as the application itself saw it when the
+    // user let go, in its own units (±1 for the rounding between them), and
+    // "/check" tells the lParam that is posted. After the user enlarged the
+    // window, the point is scaled with it.
+    void ExpectAMouseClickStepToClickTheReleasePointScaledToTheWindowsSize() {
+        const HWND settings = OpenSettingsWithoutSteps();
+        ASSERT_NE(nullptr, settings);
+        const int height = WindowHeight(settings);
+        SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
+
+        RECT canvasRect = {};
+        GetWindowRect(Control(500), &canvasRect);
+        ASSERT_TRUE(StartFinderDrag(settings));
+        MovePointerTo({canvasRect.left + 100, canvasRect.top + 60});
+        const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+        ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
+        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+        const CursorView releasedInCanvas = m_imager->CursorAsItSeesIt(500);
+        const CursorView releasedInWindow = m_imager->CursorAsItSeesIt(0);
+        ASSERT_TRUE(releasedInCanvas.told && releasedInWindow.told);
+        ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+        ASSERT_TRUE(ConfirmSettings(settings));
+
+        auto canvasDowns = [&] {
+            std::vector<ImagerEvent> downs;
+            for (const ImagerEvent& event : m_imager->Messages())
+                if (event.receiver == "canvas:500" && event.Message() == WM_LBUTTONDOWN)
+                    downs.push_back(event);
+            return downs;
+        };
+        auto expectNear = [](POINT expected, const ImagerEvent& received) {
+            const POINT point = PointOfLParam(received.LParam());
+            EXPECT_NEAR(expected.x, point.x, 1) << received.lParam;
+            EXPECT_NEAR(expected.y, point.y, 1) << received.lParam;
+        };
+
+        Press();
+        ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 1; }));
+        expectNear(releasedInCanvas.point, canvasDowns()[0]);
+        const CheckRun check = Check();
+        const std::string posted =
+            "Would post: WM_LBUTTONDOWN (0x0201), wParam 0x00000000, lParam ";
+        EXPECT_NE(std::string::npos, check.printed.find(posted + canvasDowns()[0].lParam))
+            << check.printed;
+
+        // The user enlarges the window by a quarter, in the application's units.
+        const SIZE before = releasedInWindow.client;
+        const SIZE after = {before.cx * 5 / 4, before.cy * 5 / 4};
+        PostMessageA(m_imager->Window(), 0x8100, 0, MAKELPARAM(after.cx, after.cy));
+        ASSERT_TRUE(WaitUntil([&] {
+            for (const ImagerEvent& event : m_imager->Events())
+                if (event.event == "size" && event.wParam == std::to_string(after.cx) &&
+                    event.lParam == std::to_string(after.cy))
+                    return true;
+            return false;
+        }));
+        // Where the canvas lies in the window now, as the application sees it:
+        // the cursor seen from both at once.
+        MovePointerTo(CentreOfWindow(Control(500)));
+        const CursorView inWindow = m_imager->CursorAsItSeesIt(0);
+        const CursorView inCanvas = m_imager->CursorAsItSeesIt(500);
+        ASSERT_TRUE(inWindow.told && inCanvas.told);
+        const POINT canvasOrigin = {inWindow.point.x - inCanvas.point.x,
+                                    inWindow.point.y - inCanvas.point.y};
+        Press();
+        ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
+        expectNear({MulDiv(releasedInWindow.point.x, after.cx, before.cx) - canvasOrigin.x,
+                    MulDiv(releasedInWindow.point.y, after.cy, before.cy) - canvasOrigin.y},
+                   canvasDowns()[1]);
+    }
+
     TempDir m_elsewhere; // the second stand-in's own log
 };
 
@@ -153,57 +225,28 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
 }
 
 TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
-    const HWND settings = OpenSettingsWithoutSteps();
-    ASSERT_NE(nullptr, settings);
-    const int height = WindowHeight(settings);
-    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
-
-    const HWND top = m_imager->Window();
-    const HWND canvas = Control(500);
-    RECT canvasRect = {};
-    GetWindowRect(canvas, &canvasRect);
-    const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
-
-    ASSERT_TRUE(StartFinderDrag(settings));
-    MovePointerTo(release);
-    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
-    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
-    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
-    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
-    ASSERT_TRUE(ConfirmSettings(settings));
-
-    // Where the click lands in the canvas, for the stored point at a size.
-    POINT stored = release;
-    ScreenToClient(top, &stored);
-    auto expectedAt = [&](int width, int height) {
-        POINT point = {MulDiv(stored.x, width, 800), MulDiv(stored.y, height, 600)};
-        ClientToScreen(top, &point);
-        ScreenToClient(canvas, &point);
-        return static_cast<unsigned long long>(MAKELPARAM(point.x, point.y));
-    };
-    auto canvasDowns = [&] {
-        std::vector<ImagerEvent> downs;
-        for (const ImagerEvent& event : m_imager->Messages())
-            if (event.receiver == "canvas:500" && event.Message() == WM_LBUTTONDOWN)
-                downs.push_back(event);
-        return downs;
-    };
-
-    Press();
-    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 1; }));
-    EXPECT_EQ(expectedAt(800, 600), canvasDowns()[0].LParam());
-
-    PostMessageA(top, 0x8100, 0, MAKELPARAM(1000, 750)); // the user enlarges the window
-    ASSERT_TRUE(WaitUntil([&] {
-        for (const ImagerEvent& event : m_imager->Events())
-            if (event.event == "size" && event.wParam == "1000" && event.lParam == "750")
-                return true;
-        return false;
-    }));
-    Press();
-    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
-    EXPECT_EQ(expectedAt(1000, 750), canvasDowns()[1].LParam());
+    ExpectAMouseClickStepToClickTheReleasePointScaledToTheWindowsSize();
 }
+
+// The same with the application aware of the display's scale and not: at a
+// scale other than 100 % an unaware program reads a click's coordinates in
+// its own smaller units. Smaller than usual, so that at 150 % the enlarged
+// window still fits the screen (the system keeps a window within it).
+class FinderOverAnyApplication : public Finder, public ::testing::WithParamInterface<const char*> {
+protected:
+    std::string ImagerArguments() const override {
+        return std::string(GetParam()) + " /size:640x480";
+    }
+};
+
+TEST_P(FinderOverAnyApplication, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
+    ExpectAMouseClickStepToClickTheReleasePointScaledToTheWindowsSize();
+}
+
+INSTANTIATE_TEST_SUITE_P(StandIn, FinderOverAnyApplication,
+                         ::testing::Values("/dpi:aware", "/dpi:unaware"), [](const auto& info) {
+                             return std::string(info.param) == "/dpi:aware" ? "Aware" : "Unaware";
+                         });
 
 TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
     const HWND settings = OpenSettingsWithoutSteps();
