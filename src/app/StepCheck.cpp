@@ -1,6 +1,7 @@
 #include "StepCheck.h"
 
 #include "engine/ActionExecution.h"
+#include "engine/PlannedClick.h"
 #include "targeting/TargetPaths.h"
 #include "targeting/WindowOwner.h"
 
@@ -89,11 +90,10 @@ struct PlannedPost {
 };
 
 // What performing the step would post, in order (nothing for a launch).
-std::vector<PlannedPost> PlannedPosts(const ActionStep& step, HWND target, POINT targetPoint) {
+std::vector<PlannedPost> PlannedPosts(const ActionStep& step, HWND target, LPARAM position) {
     const WORD id = LOWORD(GetDlgCtrlID(target));
     const WPARAM wParam = static_cast<WPARAM>(static_cast<DWORD>(step.wParam));
     const LPARAM lParam = static_cast<LPARAM>(step.lParam);
-    const LPARAM position = MAKELPARAM(LOWORD(targetPoint.x), LOWORD(targetPoint.y));
     switch (static_cast<ActionType>(step.type)) {
     case ActionType::ButtonClick:
         return {{WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0, CommandRecipient(target)}};
@@ -268,16 +268,19 @@ std::string CheckStep(CCheckReport& report, const ActionStep& step) {
         report.Line("  Would launch: " + Quoted(step.program) + " " + step.parameters);
         return cause;
     }
-    POINT targetPoint = point;
+    LPARAM clickPosition = 0;
     if (step.type == static_cast<int>(ActionType::MouseClick)) {
-        POINT screen = point;
-        (void)ClientToScreen(top, &screen);
-        report.Line(
-            FormatText("  Would move the cursor to (%ld, %ld) on the screen", screen.x, screen.y));
-        targetPoint = screen;
-        (void)ScreenToClient(target, &targetPoint);
+        const PlannedClick click = PlanClick(top, target, point);
+        report.Line(FormatText("  Would move the cursor to (%ld, %ld) on the screen",
+                               click.cursor.x, click.cursor.y));
+        if (click.own.x != click.physical.x || click.own.y != click.physical.y)
+            report.Line(FormatText("  Its program reads a click in its own units, not the "
+                                   "screen's pixels: (%ld, %ld) in the control is (%ld, %ld) "
+                                   "for it",
+                                   click.physical.x, click.physical.y, click.own.x, click.own.y));
+        clickPosition = click.lParam;
     }
-    for (const PlannedPost& post : PlannedPosts(step, target, targetPoint))
+    for (const PlannedPost& post : PlannedPosts(step, target, clickPosition))
         report.Line(FormatText("  Would post: %s, wParam %s, lParam %s, to %s",
                                MessageName(post.message).c_str(), Hex(post.wParam).c_str(),
                                Hex(static_cast<ULONG_PTR>(post.lParam)).c_str(),

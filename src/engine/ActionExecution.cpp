@@ -1,5 +1,6 @@
 // Performing one step of the sequence on the external application.
 #include "ActionExecution.h"
+#include "PlannedClick.h"
 
 #include "common/LibrarySearch.h"
 #include "common/PlatformLayout.h"
@@ -45,13 +46,11 @@ StepOutcome PostButtonNotification(HWND target, WORD code) {
 }
 
 StepOutcome ClickAt(HWND top, HWND target, POINT point) {
-    ClientToScreen(top, &point);
-    SetCursorPos(point.x, point.y);
-    ScreenToClient(target, &point);
-    const LPARAM position = MAKELPARAM(LOWORD(point.x), LOWORD(point.y));
-    const StepOutcome down = Post(target, WM_LBUTTONDOWN, 0, position);
+    const PlannedClick click = PlanClick(top, target, point);
+    SetCursorPos(click.cursor.x, click.cursor.y);
+    const StepOutcome down = Post(target, WM_LBUTTONDOWN, 0, click.lParam);
     Sleep(kMouseClickPauseMs);
-    const StepOutcome up = Post(target, WM_LBUTTONUP, 0, position);
+    const StepOutcome up = Post(target, WM_LBUTTONUP, 0, click.lParam);
     return down.result != StepResult::Performed ? down : up;
 }
 

@@ -1,7 +1,9 @@
 // A step recorded with the imaging application at one display scale and
 // performed with it at another clicks the same control: the stored point is
 // scaled by the ratio of the client sizes, which holds because Snap, being
-// per-monitor aware, reads both sizes in physical pixels.
+// per-monitor aware, reads both sizes in physical pixels; and the click
+// arrives in the application's own units, which for an unaware application
+// at a scale other than 100 % are not physical pixels.
 //
 // The stand-in runs aware or unaware (its /dpi switch). Within one Wine
 // session the scale cannot change, so the change is what Snap sees of it: the
@@ -9,12 +11,15 @@
 // ratio of the scales (an aware program resizes itself on WM_DPICHANGED;
 // Windows stretches an unaware one).
 #include "common/DisplayScale.h"
+#include "engine/ActionExecution.h"
 #include "support/EventLogs.h"
+#include "support/PointerInput.h"
 #include "support/TestFiles.h"
 #include "targeting/TargetPaths.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -86,34 +91,57 @@ TEST_P(ClickPointAcrossScales, StillLandsOnTheRecordedControl) {
 
     // Recorded at the first scale: the application's client area there (its
     // 400 x 300 at 100 %, in its own units), and the release point at the
-    // centre of its "Capture" button.
+    // centre of its "Capture" button, where the application sees it.
     ASSERT_TRUE(ResizeAndWait(
         imager, {MulDiv(400, change.fromPercent, 100), MulDiv(300, change.fromPercent, 100)}));
     HWND capture = GetDlgItem(top, kCaptureId);
     RECT button = {};
     GetWindowRect(capture, &button);
     const POINT releasePoint = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
-    const std::string description = DescribeWindow(top, false);
-    const TargetPath path = ParseTargetPath(DescribeTargetPath(top, capture, &releasePoint));
+    MovePointerTo(releasePoint);
+    const CursorView released = imager.CursorAsItSeesIt(0);
+    ASSERT_TRUE(released.told);
+    ActionStep step;
+    step.type = static_cast<int>(ActionType::MouseClick);
+    step.windowDescription = DescribeWindow(top, true); // by its title: no other stand-in
+    step.targetPath = DescribeTargetPath(top, capture, &releasePoint);
 
-    // Performed at the second scale.
+    // Performed at the second scale: the click lands on the button, at the
+    // recorded point scaled with the window, as the application reads it.
     ASSERT_TRUE(ResizeAndWait(
         imager, {MulDiv(400, change.toPercent, 100), MulDiv(300, change.toPercent, 100)}));
-    const FoundWindow found = FindWindowByDescription(description);
-    ASSERT_EQ(WindowSearch::Found, found.outcome);
-    ASSERT_EQ(top, found.window);
-    const ResolvedTarget resolved = ResolvePath(top, path, found.refWidth, found.refHeight);
+    const StepOutcome outcome = PerformAction(step, 0);
+    EXPECT_EQ(StepResult::Performed, outcome.result);
+    EXPECT_EQ(capture, outcome.target);
+    auto isPress = [](const ImagerEvent& event) {
+        return event.IsMessage() && event.Message() == WM_LBUTTONDOWN;
+    };
+    const std::vector<ImagerEvent> events = WaitForRecords<ImagerEvent>(
+        imager.LogPath(), [&imager] { return imager.Events(); },
+        [&](const std::vector<ImagerEvent>& events) {
+            return std::any_of(events.begin(), events.end(), isPress);
+        });
+    const auto down = std::find_if(events.begin(), events.end(), isPress);
+    ASSERT_NE(events.end(), down) << "no click arrived";
+    EXPECT_EQ("button:101", down->receiver);
+    const POINT clicked = PointOfLParam(down->LParam());
 
-    EXPECT_EQ(capture, resolved.control);
-    RECT now = {};
-    GetWindowRect(capture, &now);
-    MapWindowPoints(nullptr, top, reinterpret_cast<POINT*>(&now), 2);
-    EXPECT_TRUE(PtInRect(&now, resolved.point))
-        << resolved.point.x << "," << resolved.point.y << " outside " << now.left << "," << now.top
-        << "-" << now.right << "," << now.bottom;
+    // The button's place in the window now, in the application's units: the
+    // cursor seen from both at once.
+    GetWindowRect(capture, &button);
+    MovePointerTo({button.left + 1, button.top + 1});
+    const CursorView inWindow = imager.CursorAsItSeesIt(0);
+    const CursorView inButton = imager.CursorAsItSeesIt(kCaptureId);
+    ASSERT_TRUE(inWindow.told && inButton.told);
+    const POINT buttonOrigin = {inWindow.point.x - inButton.point.x,
+                                inWindow.point.y - inButton.point.y};
+    EXPECT_NEAR(MulDiv(released.point.x, inWindow.client.cx, released.client.cx) - buttonOrigin.x,
+                clicked.x, 1);
+    EXPECT_NEAR(MulDiv(released.point.y, inWindow.client.cy, released.client.cy) - buttonOrigin.y,
+                clicked.y, 1);
     // Near its centre, not just inside: the point moved with the button.
-    EXPECT_NEAR((now.left + now.right) / 2, resolved.point.x, 2);
-    EXPECT_NEAR((now.top + now.bottom) / 2, resolved.point.y, 2);
+    EXPECT_NEAR(inButton.client.cx / 2, clicked.x, 2) << "of " << inButton.client.cx;
+    EXPECT_NEAR(inButton.client.cy / 2, clicked.y, 2) << "of " << inButton.client.cy;
 }
 
 INSTANTIATE_TEST_SUITE_P(StandIn, ClickPointAcrossScales,

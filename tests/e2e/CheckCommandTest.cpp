@@ -34,13 +34,6 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-struct CheckRun {
-    bool ended = false;
-    DWORD exitCode = 0;
-    std::string printed; // its standard output
-    std::string written; // <name>-check.txt in the settings folder
-};
-
 class CheckCommand : public EndToEnd {
 protected:
     // A copy of Snap whose template holds `ini`; it is not started.
@@ -49,43 +42,6 @@ protected:
     }
     std::string Description(const std::string& title) const {
         return "800;600;KelvraImagerStandIn\t" + title;
-    }
-
-    // Runs the installed copy with `arguments`, its standard output going to
-    // a file, and waits for its end.
-    CheckRun Check(const std::string& arguments = "/check") {
-        const std::string outputPath = m_control / "printed.txt";
-        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                    &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(INVALID_HANDLE_VALUE, output);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = output;
-        startup.hStdError = output;
-        std::string commandLine = "\"" + m_install->ExePath() + "\" " + arguments;
-        PROCESS_INFORMATION process = {};
-        CheckRun run;
-        const BOOL started =
-            CreateProcessA(m_install->ExePath().c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                           0, nullptr, m_install->Folder().c_str(), &startup, &process);
-        CloseHandle(output);
-        EXPECT_TRUE(started);
-        if (!started)
-            return run;
-        run.ended = WaitForSingleObject(process.hProcess, kGenerousMs) == WAIT_OBJECT_0;
-        if (!run.ended)
-            TerminateProcess(process.hProcess, 99);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        run.printed = ReadTextFile(outputPath);
-        run.written = ReadTextFile(ReportPath());
-        return run;
-    }
-    std::string ReportPath() const {
-        return m_install->SettingsFolder() + "\\" + m_install->Name() + "-check.txt";
     }
 
     // Whatever Snap had posted would be in the stand-in's queue before a

@@ -31,32 +31,40 @@ std::string Configuration::Ini(const std::string& imagerTitle) const {
     return param.str() + action.str() + "[Video]\r\nPilote=USB 28 Camera\r\n";
 }
 
-void RunLinuxProgram(const std::string& commandLine) {
+CheckRun EndToEnd::Check(const std::string& arguments) {
+    const std::string outputPath = m_control / "printed.txt";
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, output);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    std::string commandLine = "\"" + m_install->ExePath() + "\" " + arguments;
     PROCESS_INFORMATION process = {};
-    std::string text = commandLine;
-    ASSERT_TRUE(CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    WaitForSingleObject(process.hProcess, kGenerousMs);
+    CheckRun run;
+    const BOOL started =
+        CreateProcessA(m_install->ExePath().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                       nullptr, m_install->Folder().c_str(), &startup, &process);
+    CloseHandle(output);
+    EXPECT_TRUE(started);
+    if (!started)
+        return run;
+    run.ended = WaitForSingleObject(process.hProcess, kGenerousMs) == WAIT_OBJECT_0;
+    if (!run.ended)
+        TerminateProcess(process.hProcess, 99);
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    run.printed = ReadTextFile(outputPath);
+    run.written = ReadTextFile(ReportPath());
+    return run;
 }
 
 POINT CentreOf(const RECT& rect) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-void MovePointerTo(POINT point) {
-    RunLinuxProgram("/usr/bin/xdotool mousemove --sync " + std::to_string(point.x) + " " +
-                    std::to_string(point.y));
-    // Wine learns the position from the motion events of the window under the
-    // pointer: input must not overtake them.
-    const ULONGLONG deadline = GetTickCount64() + kGenerousMs;
-    POINT cursor = {};
-    while (GetCursorPos(&cursor) && (cursor.x != point.x || cursor.y != point.y) &&
-           GetTickCount64() < deadline)
-        Sleep(10); // the position is only to be had by asking
 }
 
 void ClickAt(POINT point) {

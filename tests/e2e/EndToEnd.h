@@ -6,6 +6,7 @@
 #include "resources/resource.h"
 #include "support/ChildProcess.h"
 #include "support/EventLogs.h"
+#include "support/PointerInput.h"
 #include "support/SnapInstall.h"
 
 #include <gtest/gtest.h>
@@ -33,11 +34,16 @@ struct Configuration {
     std::string Ini(const std::string& imagerTitle) const;
 };
 
-// Runs a Linux program (xdotool) from inside Wine and waits for it.
-void RunLinuxProgram(const std::string& commandLine);
+// What one run of "Snap.exe /check" did.
+struct CheckRun {
+    bool ended = false;
+    DWORD exitCode = 0;
+    std::string printed; // its standard output
+    std::string written; // <name>-check.txt in the settings folder
+};
+
 POINT CentreOf(const RECT& rect);
 POINT CentreOfWindow(HWND window);
-void MovePointerTo(POINT point);
 void ClickAt(POINT point);
 // Presses a push button as a person does (see the definition).
 void ClickButton(HWND button, bool withCtrl = false);
@@ -49,9 +55,11 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", m_control.Path().c_str());
-        m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title);
+        m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title, ImagerArguments());
         ASSERT_NE(nullptr, m_imager->Window());
     }
+    // Further command-line switches of the stand-in imaging application.
+    virtual std::string ImagerArguments() const { return ""; }
     void TearDown() override {
         if (m_snapWindow)
             PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
@@ -97,6 +105,13 @@ protected:
     bool CancelSettings(HWND settings) {
         PostMessageA(settings, WM_COMMAND, IDCANCEL, 0);
         return WaitUntil([&] { return !IsWindow(settings); }) && WaitForPolls(1);
+    }
+
+    // Runs the installed copy with `arguments`, its standard output going to
+    // a file, and waits for its end.
+    CheckRun Check(const std::string& arguments = "/check");
+    std::string ReportPath() const {
+        return m_install->SettingsFolder() + "\\" + m_install->Name() + "-check.txt";
     }
 
     // Whether Snap's window answers a message within a few seconds.

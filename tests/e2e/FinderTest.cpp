@@ -93,6 +93,130 @@ protected:
             << EditText(box);
     }
 
+    struct Place {
+        const char* where;
+        POINT point; // screen
+    };
+    // With another program's window right behind the imaging application, a
+    // drag over each place frames the application itself.
+    void ExpectTheApplicationTakenAt(const std::vector<Place>& places) {
+        const std::unique_ptr<StandInImager> behind = WindowAllAround();
+        const HWND settings = OpenSettingsWithoutSteps();
+        ASSERT_NE(nullptr, settings);
+        const HWND top = m_imager->Window();
+        const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+        const std::string capture = m_title + " - Capture";
+
+        ASSERT_TRUE(StartFinderDrag(settings));
+        // Right behind the imaging application, now that the drag has begun:
+        // under Wine without a window manager, the window under the folded
+        // dialog may come forward when it folds.
+        ASSERT_TRUE(SetWindowPos(behind->Window(), top, 0, 0, 0, 0,
+                                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
+        ASSERT_EQ(behind->Window(), GetWindow(top, GW_HWNDNEXT));
+        for (const Place& place : places) {
+            SCOPED_TRACE(place.where);
+            // What the platform itself finds there: Wine's windows managed by
+            // a window manager that Xvfb lacks have no title bar of their own.
+            // (No fatal failure while the button is down: it would stay down.)
+            if (WindowFromPoint(place.point) != top) {
+                ADD_FAILURE() << "the platform itself finds another window there";
+                break;
+            }
+            // From a control, so that every place makes a new choice.
+            MovePointerTo(CentreOfWindow(Control(101)));
+            ASSERT_TRUE(WaitUntil([&] { return EditText(box) == capture; })) << EditText(box);
+            MovePointerTo(place.point);
+            ASSERT_TRUE(WaitUntil([&] {
+                const std::string text = EditText(box);
+                return text != capture && !text.empty();
+            }));
+            EXPECT_EQ(m_title + " - " + m_title, EditText(box));
+        }
+        EXPECT_EQ(behind->Window(), GetWindow(top, GW_HWNDNEXT)) << "the order changed";
+        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+        EXPECT_TRUE(CancelSettings(settings));
+    }
+
+    // A "Mouse click" step recorded through the finder on a point of the
+    // canvas clicks that point as the application itself saw it when the
+    // user let go, in its own units (±1 for the rounding between them), and
+    // "/check" tells the lParam that is posted. After the user enlarged the
+    // window, the point is scaled with it.
+    void ExpectAMouseClickStepToClickTheReleasePointScaledToTheWindowsSize() {
+        const HWND settings = OpenSettingsWithoutSteps();
+        ASSERT_NE(nullptr, settings);
+        const int height = WindowHeight(settings);
+        SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
+
+        RECT canvasRect = {};
+        GetWindowRect(Control(500), &canvasRect);
+        const POINT physical = {100, 60}; // in the canvas, in the screen's pixels
+        ASSERT_TRUE(StartFinderDrag(settings));
+        MovePointerTo({canvasRect.left + physical.x, canvasRect.top + physical.y});
+        const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+        ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
+        RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+        const CursorView releasedInCanvas = m_imager->CursorAsItSeesIt(500);
+        const CursorView releasedInWindow = m_imager->CursorAsItSeesIt(0);
+        ASSERT_TRUE(releasedInCanvas.told && releasedInWindow.told);
+        ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+        ASSERT_TRUE(ConfirmSettings(settings));
+
+        auto canvasDowns = [&] {
+            std::vector<ImagerEvent> downs;
+            for (const ImagerEvent& event : m_imager->Messages())
+                if (event.receiver == "canvas:500" && event.Message() == WM_LBUTTONDOWN)
+                    downs.push_back(event);
+            return downs;
+        };
+        auto expectNear = [](POINT expected, const ImagerEvent& received) {
+            const POINT point = PointOfLParam(received.LParam());
+            EXPECT_NEAR(expected.x, point.x, 1) << received.lParam;
+            EXPECT_NEAR(expected.y, point.y, 1) << received.lParam;
+        };
+
+        Press();
+        ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 1; }));
+        expectNear(releasedInCanvas.point, canvasDowns()[0]);
+        const CheckRun check = Check();
+        const std::string posted =
+            "Would post: WM_LBUTTONDOWN (0x0201), wParam 0x00000000, lParam ";
+        EXPECT_NE(std::string::npos, check.printed.find(posted + canvasDowns()[0].lParam))
+            << check.printed;
+        // And says so when the application reads other units than the screen's.
+        const bool ownUnits =
+            releasedInCanvas.point.x != physical.x || releasedInCanvas.point.y != physical.y;
+        EXPECT_EQ(ownUnits,
+                  check.printed.find("reads a click in its own units") != std::string::npos)
+            << check.printed;
+
+        // The user enlarges the window by a quarter, in the application's units.
+        const SIZE before = releasedInWindow.client;
+        const SIZE after = {before.cx * 5 / 4, before.cy * 5 / 4};
+        PostMessageA(m_imager->Window(), 0x8100, 0, MAKELPARAM(after.cx, after.cy));
+        ASSERT_TRUE(WaitUntil([&] {
+            for (const ImagerEvent& event : m_imager->Events())
+                if (event.event == "size" && event.wParam == std::to_string(after.cx) &&
+                    event.lParam == std::to_string(after.cy))
+                    return true;
+            return false;
+        }));
+        // Where the canvas lies in the window now, as the application sees it:
+        // the cursor seen from both at once.
+        MovePointerTo(CentreOfWindow(Control(500)));
+        const CursorView inWindow = m_imager->CursorAsItSeesIt(0);
+        const CursorView inCanvas = m_imager->CursorAsItSeesIt(500);
+        ASSERT_TRUE(inWindow.told && inCanvas.told);
+        const POINT canvasOrigin = {inWindow.point.x - inCanvas.point.x,
+                                    inWindow.point.y - inCanvas.point.y};
+        Press();
+        ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
+        expectNear({MulDiv(releasedInWindow.point.x, after.cx, before.cx) - canvasOrigin.x,
+                    MulDiv(releasedInWindow.point.y, after.cy, before.cy) - canvasOrigin.y},
+                   canvasDowns()[1]);
+    }
+
     TempDir m_elsewhere; // the second stand-in's own log
 };
 
@@ -153,57 +277,28 @@ TEST_F(Finder, ADragChoosesTheControlUnderTheCursorAndAPressThenClicksIt) {
 }
 
 TEST_F(Finder, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
-    const HWND settings = OpenSettingsWithoutSteps();
-    ASSERT_NE(nullptr, settings);
-    const int height = WindowHeight(settings);
-    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK + 8), BM_CLICK, 0, 0); // "Mouse click"
-
-    const HWND top = m_imager->Window();
-    const HWND canvas = Control(500);
-    RECT canvasRect = {};
-    GetWindowRect(canvas, &canvasRect);
-    const POINT release = {canvasRect.left + 100, canvasRect.top + 60};
-
-    ASSERT_TRUE(StartFinderDrag(settings));
-    MovePointerTo(release);
-    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
-    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - "; })) << EditText(box);
-    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
-    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
-    ASSERT_TRUE(ConfirmSettings(settings));
-
-    // Where the click lands in the canvas, for the stored point at a size.
-    POINT stored = release;
-    ScreenToClient(top, &stored);
-    auto expectedAt = [&](int width, int height) {
-        POINT point = {MulDiv(stored.x, width, 800), MulDiv(stored.y, height, 600)};
-        ClientToScreen(top, &point);
-        ScreenToClient(canvas, &point);
-        return static_cast<unsigned long long>(MAKELPARAM(point.x, point.y));
-    };
-    auto canvasDowns = [&] {
-        std::vector<ImagerEvent> downs;
-        for (const ImagerEvent& event : m_imager->Messages())
-            if (event.receiver == "canvas:500" && event.Message() == WM_LBUTTONDOWN)
-                downs.push_back(event);
-        return downs;
-    };
-
-    Press();
-    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 1; }));
-    EXPECT_EQ(expectedAt(800, 600), canvasDowns()[0].LParam());
-
-    PostMessageA(top, 0x8100, 0, MAKELPARAM(1000, 750)); // the user enlarges the window
-    ASSERT_TRUE(WaitUntil([&] {
-        for (const ImagerEvent& event : m_imager->Events())
-            if (event.event == "size" && event.wParam == "1000" && event.lParam == "750")
-                return true;
-        return false;
-    }));
-    Press();
-    ASSERT_TRUE(WaitUntil([&] { return canvasDowns().size() == 2; }));
-    EXPECT_EQ(expectedAt(1000, 750), canvasDowns()[1].LParam());
+    ExpectAMouseClickStepToClickTheReleasePointScaledToTheWindowsSize();
 }
+
+// The same with the application aware of the display's scale and not: at a
+// scale other than 100 % an unaware program reads a click's coordinates in
+// its own smaller units. Smaller than usual, so that at 150 % the enlarged
+// window still fits the screen (the system keeps a window within it).
+class FinderOverAnyApplication : public Finder, public ::testing::WithParamInterface<const char*> {
+protected:
+    std::string ImagerArguments() const override {
+        return std::string(GetParam()) + " /size:640x480";
+    }
+};
+
+TEST_P(FinderOverAnyApplication, AMouseClickStepClicksTheReleasePointScaledToTheWindowsSize) {
+    ExpectAMouseClickStepToClickTheReleasePointScaledToTheWindowsSize();
+}
+
+INSTANTIATE_TEST_SUITE_P(StandIn, FinderOverAnyApplication,
+                         ::testing::Values("/dpi:aware", "/dpi:unaware"), [](const auto& info) {
+                             return std::string(info.param) == "/dpi:aware" ? "Aware" : "Unaware";
+                         });
 
 TEST_F(Finder, ADragThatLosesTheMouseEndsAndGivesTheDialogBack) {
     const HWND settings = OpenSettingsWithoutSteps();
@@ -246,54 +341,28 @@ TEST_F(Finder, AClickOnTheRingsWithoutMovingThenAnotherClickThereGivesTheDialogB
 }
 
 TEST_F(Finder, OverTheApplicationsOwnBackgroundTheApplicationIsTakenNotTheWindowBehindIt) {
-    const std::unique_ptr<StandInImager> behind = WindowAllAround();
-    const HWND settings = OpenSettingsWithoutSteps();
-    ASSERT_NE(nullptr, settings);
     const HWND top = m_imager->Window();
-    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
-    const std::string capture = m_title + " - Capture";
     auto onScreen = [top](POINT point) {
         ClientToScreen(top, &point);
         return point;
     };
+    RECT hidden = {};
+    GetWindowRect(Control(400), &hidden);
+    ExpectTheApplicationTakenAt({
+        {"empty client area", onScreen({100, 200})},
+        {"where only a hidden control lies", CentreOf(hidden)},
+        {"status line", onScreen({400, 585})},
+    });
+}
+
+TEST_F(Finder, OverTheApplicationsTitleBarTheApplicationIsTakenNotTheWindowBehindIt) {
+    const HWND top = m_imager->Window();
     POINT clientOrigin = {0, 0};
     ClientToScreen(top, &clientOrigin);
     RECT frame = {};
     GetWindowRect(top, &frame);
-    RECT hidden = {};
-    GetWindowRect(Control(400), &hidden);
-    const struct {
-        const char* where;
-        POINT point; // screen
-    } places[] = {
-        {"empty client area", onScreen({100, 200})},
-        {"where only a hidden control lies", CentreOf(hidden)},
-        {"status line", onScreen({400, 585})},
-        {"title bar", {frame.left + 200, (frame.top + clientOrigin.y) / 2}},
-    };
-
-    ASSERT_TRUE(StartFinderDrag(settings));
-    // Right behind the imaging application, now that the drag has begun: under
-    // Wine without a window manager, the window under the folded dialog may
-    // come forward when it folds.
-    ASSERT_TRUE(
-        SetWindowPos(behind->Window(), top, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE));
-    ASSERT_EQ(behind->Window(), GetWindow(top, GW_HWNDNEXT));
-    for (const auto& place : places) {
-        SCOPED_TRACE(place.where);
-        // From a control, so that every place makes a new choice.
-        MovePointerTo(CentreOfWindow(Control(101)));
-        ASSERT_TRUE(WaitUntil([&] { return EditText(box) == capture; })) << EditText(box);
-        MovePointerTo(place.point);
-        ASSERT_TRUE(WaitUntil([&] {
-            const std::string text = EditText(box);
-            return text != capture && !text.empty();
-        }));
-        EXPECT_EQ(m_title + " - " + m_title, EditText(box));
-    }
-    EXPECT_EQ(behind->Window(), GetWindow(top, GW_HWNDNEXT)) << "the order changed";
-    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
-    EXPECT_TRUE(CancelSettings(settings));
+    ExpectTheApplicationTakenAt(
+        {{"title bar", {frame.left + 200, (frame.top + clientOrigin.y) / 2}}});
 }
 
 TEST_F(Finder, ALostMouseKeepsTheTargetAndClickPointFromBeforeTheDrag) {

@@ -1,5 +1,6 @@
 #include "EventLogs.h"
 
+#include <cstdio>
 #include <sstream>
 
 namespace {
@@ -72,4 +73,37 @@ std::vector<ImagerEvent> StandInImager::WaitForMessages(size_t count, DWORD time
     return WaitForRecords<ImagerEvent>(m_log, [this] { return Messages(); },
                                        [count](const auto& m) { return m.size() >= count; },
                                        timeoutMs);
+}
+
+POINT PointOfLParam(unsigned long long lParam) {
+    const auto value = static_cast<DWORD>(lParam);
+    return {static_cast<short>(LOWORD(value)), static_cast<short>(HIWORD(value))};
+}
+
+CursorView StandInImager::CursorAsItSeesIt(int id) const {
+    constexpr UINT kWhereIsTheCursor = WM_APP + 0x103;
+    auto answers = [](const std::vector<ImagerEvent>& events) {
+        std::vector<ImagerEvent> cursor;
+        for (const ImagerEvent& event : events)
+            if (event.event == "cursor")
+                cursor.push_back(event);
+        return cursor;
+    };
+    const size_t before = answers(Events()).size();
+    CursorView view;
+    if (!PostMessageA(m_window, kWhereIsTheCursor, static_cast<WPARAM>(id), 0))
+        return view;
+    const std::vector<ImagerEvent> told = answers(WaitForRecords<ImagerEvent>(
+        m_log, [this] { return Events(); },
+        [&](const std::vector<ImagerEvent>& events) { return answers(events).size() > before; }));
+    if (told.size() <= before)
+        return view;
+    const ImagerEvent& answer = told.back();
+    long x = 0, y = 0, width = 0, height = 0;
+    view.told = std::sscanf(answer.wParam.c_str(), "%ld,%ld", &x, &y) == 2 &&
+                std::sscanf(answer.lParam.c_str(), "%ldx%ld", &width, &height) == 2;
+    view.receiver = answer.receiver;
+    view.point = {x, y};
+    view.client = {width, height};
+    return view;
 }

@@ -64,6 +64,18 @@ std::vector<Record> WaitForRecords(const std::string& path,
     return records;
 }
 
+// The stand-in imaging application's own view of the cursor, in its own
+// units (scaled to its DPI awareness, as it reads a click's coordinates).
+struct CursorView {
+    bool told = false;    // the stand-in answered
+    std::string receiver; // the window asked about: "main", "canvas:500", ...
+    POINT point = {};     // the cursor in that window's client area
+    SIZE client = {};     // that client area's size
+};
+
+// A click's coordinates as a posted WM_LBUTTONDOWN/UP carries them.
+POINT PointOfLParam(unsigned long long lParam);
+
 // The stand-in imaging application, started with its own log and title.
 class StandInImager {
 public:
@@ -80,6 +92,9 @@ public:
     std::vector<ImagerEvent> Messages() const;
     // Waits until at least `count` messages were received.
     std::vector<ImagerEvent> WaitForMessages(size_t count, DWORD timeoutMs = 30000) const;
+    // Asks where the cursor lies in its window `id` (0: the main window), as
+    // the program itself sees it, and waits for the answer in its record.
+    CursorView CursorAsItSeesIt(int id = 0) const;
 
     static constexpr const char* kClassName = "KelvraImagerStandIn";
 

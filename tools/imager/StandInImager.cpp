@@ -48,11 +48,14 @@
 //             stand-in camera library uses, so times compare across processes)
 //   receiver  "main" for the top-level window, else "<class>:<id>":
 //             "panel:200", "panel:210", "canvas:500", "button:101", ...
-//   event     the message number as "0x%04X", or "start", "size" or "hang"
+//   event     the message number as "0x%04X", or "start", "size", "hang" or
+//             "cursor"
 //   wParam    "0x%08llX" of the low 32 bits; for "start" the full command
-//             line; for "size" the client width in decimal
+//             line; for "size" the client width in decimal; for "cursor" the
+//             point as "<x>,<y>" in decimal
 //   lParam    "0x%08llX" of the low 32 bits; "-" for "start"; for "size" the
-//             client height in decimal
+//             client height in decimal; for "cursor" the receiver's client
+//             size as "<width>x<height>" in decimal
 // Recorded messages:
 //   main, panels  WM_COMMAND, WM_USER..0x7FFF, MM_JOY1/2BUTTONDOWN/UP,
 //                 WM_LBUTTONDOWN/UP/DBLCLK
@@ -70,6 +73,12 @@
 //   WM_APP+0x102 (0x8102)  hang: a "hang" line is recorded, then the program
 //                          stops processing messages for wParam ms (0: until
 //                          it is ended), as a program stuck in a long job does
+//   WM_APP+0x103 (0x8103)  where is the cursor: a "cursor" line for the
+//                          window whose id is wParam (0: the main window)
+//                          with the cursor's position in that window's client
+//                          area and the client area's size, both in this
+//                          program's own units (what it sees at its DPI
+//                          awareness, not what an aware caller sees)
 //   WM_CLOSE works as usual. (WM_APP+1 is left alone: Snap uses it.)
 #include <windows.h>
 #include <commctrl.h>
@@ -90,6 +99,7 @@ constexpr const char* kCanvasClass = "ImagerCanvas";
 constexpr UINT kMsgResize = WM_APP + 0x100;
 constexpr UINT kMsgClose = WM_APP + 0x101;
 constexpr UINT kMsgHang = WM_APP + 0x102;
+constexpr UINT kMsgWhereIsTheCursor = WM_APP + 0x103;
 
 // The layout is drawn for this client size and scaled from it.
 constexpr int kRefWidth = 800;
@@ -253,6 +263,22 @@ void RecordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     char event[16];
     std::snprintf(event, sizeof event, "0x%04X", message);
     Record(ReceiverName(window), event, Hex32(wParam), Hex32(static_cast<ULONG_PTR>(lParam)));
+}
+
+// This program's own view of the cursor in one of its windows.
+void RecordCursor(int id) {
+    HWND window = g_main;
+    for (size_t i = 0; i < kControlCount && id != 0; ++i)
+        if (kControls[i].id == id)
+            window = g_controls[i];
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    ScreenToClient(window, &cursor);
+    RECT client = {};
+    GetClientRect(window, &client);
+    Record(ReceiverName(window), "cursor",
+           std::to_string(cursor.x) + ',' + std::to_string(cursor.y),
+           std::to_string(client.right) + 'x' + std::to_string(client.bottom));
 }
 
 void RecordSize(int width, int height) {
@@ -721,6 +747,9 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case kMsgWhereIsTheCursor:
+        RecordCursor(static_cast<int>(wParam));
+        return 0;
     case kMsgClose:
         DestroyWindow(window);
         return 0;
