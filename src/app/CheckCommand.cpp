@@ -65,8 +65,8 @@ SettingsInUse ChooseSettings() {
                                  " exists: every setting has its default.");
         break;
     }
-    settings.reportFolder = decision.path == where.templatePath ? FolderOf(where.templatePath)
-                                                               : where.userFolder;
+    settings.reportFolder =
+        decision.path == where.templatePath ? FolderOf(where.templatePath) : where.userFolder;
     if (IsFolder(settings.path) || IsFile(settings.path)) {
         UniqueKernelHandle file(CreateFileA(settings.path.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -126,7 +126,7 @@ namespace {
 
 // The window found and whose it is, the control the path leads to now and
 // the point it would click.
-void DescribeFoundWindow(CCheckReport& report, const ActionStep& step, const StepPlan& plan) {
+void DescribeFoundWindow(CCheckReport& report, const StepPlan& plan) {
     const WindowOwner owner = OwnerOfWindow(plan.window);
     report.Line("  Window: found, " + WindowInWords(plan.window) + ", handle " +
                 Hex(reinterpret_cast<ULONG_PTR>(plan.window)));
@@ -135,7 +135,7 @@ void DescribeFoundWindow(CCheckReport& report, const ActionStep& step, const Ste
         owner.imagePath.empty() ? "unknown" : PathFindFileNameA(owner.imagePath.c_str()),
         owner.processId, owner.imagePath.empty() ? "path unknown" : owner.imagePath.c_str(),
         IntegrityLevelName(owner.integrity)));
-    if (step.type == static_cast<int>(ActionType::ExternalLauncher))
+    if (plan.launches)
         report.Line("  Control: not used by a launch");
     else if (plan.resolved.control)
         report.Line("  Control: " + WindowInWords(plan.resolved.control) + ", handle " +
@@ -161,15 +161,17 @@ void DescribeActions(CCheckReport& report, const StepPlan& plan) {
     if (plan.launches)
         report.Line("  Would launch: " + plan.commandLine);
     if (plan.movesCursor)
-        report.Line(FormatText("  Would move the cursor to (%ld, %ld) on the screen",
-                               plan.cursor.x, plan.cursor.y));
+        report.Line(FormatText("  Would move the cursor to (%ld, %ld) on the screen", plan.cursor.x,
+                               plan.cursor.y));
     for (const PlannedPost& post : plan.posts) {
         if (post.pauseBeforeMs)
             report.Line(FormatText("  Would wait %u ms", post.pauseBeforeMs));
-        report.Line(FormatText("  Would post: %s, wParam %s, lParam %s, to %s",
-                               MessageName(post.message).c_str(), Hex(post.wParam).c_str(),
-                               Hex(static_cast<ULONG_PTR>(post.lParam)).c_str(),
-                               WindowInWords(post.to).c_str()));
+        report.Line(FormatText(
+            plan.expectedPostError ? "  Would try to post (the system refuses it): %s, wParam %s, "
+                                     "lParam %s, to %s"
+                                   : "  Would post: %s, wParam %s, lParam %s, to %s",
+            MessageName(post.message).c_str(), Hex(post.wParam).c_str(),
+            Hex(static_cast<ULONG_PTR>(post.lParam)).c_str(), WindowInWords(post.to).c_str()));
     }
     if (plan.bringsToTop)
         report.Line("  Then would bring the window to the top and give it the focus (the last "
@@ -193,7 +195,7 @@ std::string CheckStep(CCheckReport& report, const ActionStep& step, int index) {
                     "looked for");
         break;
     case WindowSearch::Found:
-        DescribeFoundWindow(report, step, plan);
+        DescribeFoundWindow(report, plan);
         break;
     }
     DescribeActions(report, plan);

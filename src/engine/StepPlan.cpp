@@ -13,6 +13,14 @@
 namespace {
 
 constexpr UINT kMouseClickPauseMs = 50;
+
+// The messages of the old drag-and-drop interface, which the headers no
+// longer name; each carries a pointer.
+constexpr UINT kDropObject = 0x022A;
+constexpr UINT kQueryDropObject = 0x022B;
+constexpr UINT kDragLoop = 0x022D;
+constexpr UINT kDragSelect = 0x022E;
+constexpr UINT kDragMove = 0x022F;
 constexpr LPARAM kJoystickPosition = 0x000A000A; // x = 10, y = 10
 
 // Stored numbers are signed 32-bit; message parameters keep their 32 bits.
@@ -23,8 +31,7 @@ LPARAM AsLParam(int value) {
     return static_cast<LPARAM>(value);
 }
 
-template <size_t N>
-constexpr bool IsAscending(const UINT (&values)[N]) {
+template <size_t N> constexpr bool IsAscending(const UINT (&values)[N]) {
     for (size_t i = 1; i < N; ++i)
         if (values[i - 1] >= values[i])
             return false;
@@ -75,12 +82,8 @@ void PlanOperation(StepPlan& plan, const ActionStep& step) {
         return;
     case ActionType::SendCustomMessage: {
         const UINT message = static_cast<UINT>(step.message);
-        if (IsSendOnlyMessage(message, AsWParam(step.wParam))) {
-            // The system would refuse the post at every press.
-            plan.refusal = StepResult::PostRefused;
-            plan.refusalError = ERROR_MESSAGE_SYNC_ONLY;
-            return;
-        }
+        if (IsSendOnlyMessage(message, AsWParam(step.wParam)))
+            plan.expectedPostError = ERROR_MESSAGE_SYNC_ONLY;
         plan.posts.push_back(PostOf(CommandRecipient(target), message, AsWParam(step.wParam),
                                     AsLParam(step.lParam)));
         return;
@@ -136,10 +139,11 @@ bool PathLostItsControl(const TargetPath& path, const ResolvedTarget& resolved) 
 }
 
 bool IsSendOnlyMessage(UINT message, WPARAM wParam) {
-    // A device-change notification carries a structure only in its
-    // broadcast-style events (DBT_* from 0x8000 on).
+    // A device-change notification carries a structure only in its device
+    // events (DBT_DEVICEARRIVAL, 0x8000, and those after it).
+    constexpr WPARAM kDeviceEventsWithData = 0x8000;
     if (message == WM_DEVICECHANGE)
-        return (wParam & 0x8000) != 0;
+        return (wParam & kDeviceEventsWithData) != 0;
     // The system messages whose wParam or lParam is a pointer (a text, a
     // structure, a buffer to fill), in order.
     static constexpr UINT kPointerMessages[] = {
@@ -198,12 +202,11 @@ bool IsSendOnlyMessage(UINT message, WPARAM wParam) {
         WM_MOVING,
         WM_MDICREATE,
         WM_MDIGETACTIVE,
-        // The drag messages of the old drag-and-drop interface.
-        0x022A, // WM_DROPOBJECT
-        0x022B, // WM_QUERYDROPOBJECT
-        0x022D, // WM_DRAGLOOP
-        0x022E, // WM_DRAGSELECT
-        0x022F, // WM_DRAGMOVE
+        kDropObject,
+        kQueryDropObject,
+        kDragLoop,
+        kDragSelect,
+        kDragMove,
         WM_ASKCBFORMATNAME,
     };
     static_assert(IsAscending(kPointerMessages));
@@ -248,7 +251,10 @@ StepPlan PlanStep(const ActionStep& step, int index) {
 StepOutcome PlannedOutcome(const StepPlan& plan) {
     StepOutcome outcome;
     outcome.result = plan.refusal;
-    outcome.error = plan.refusalError;
+    if (plan.refusal == StepResult::Performed && plan.expectedPostError != 0) {
+        outcome.result = StepResult::PostRefused;
+        outcome.error = plan.expectedPostError;
+    }
     outcome.window = plan.window;
     outcome.target = plan.target;
     outcome.controlNotFound = plan.controlNotFound;

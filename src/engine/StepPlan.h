@@ -37,7 +37,10 @@ struct StepPlan {
 
     // Why nothing would be done, or Performed when something would be.
     StepResult refusal = StepResult::Performed;
-    DWORD refusalError = 0; // the system's code for a refusal it is known to give
+    // The system's answer to the posts when it is known ahead: a message that
+    // can only be sent is refused at every press. They are posted all the
+    // same; the system has the last word.
+    DWORD expectedPostError = 0;
 
     bool movesCursor = false;
     POINT cursor = {0, 0}; // on the screen

@@ -68,10 +68,6 @@ std::string WhereItWent(const StepOutcome& outcome) {
     return words;
 }
 
-} // namespace
-
-namespace {
-
 constexpr const char* kNotDone = "NOT DONE: ";
 constexpr const char* kControlGoneWords =
     "the stored path leads to no control any more, so the step went to the window itself";

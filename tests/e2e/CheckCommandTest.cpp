@@ -14,7 +14,8 @@ struct StepEntry {
     std::string base;        // WindowDescription
     std::string destination; // TargetPath
     int type;
-    std::vector<std::pair<std::string, int>> keys; // further "Action" keys
+    std::vector<std::pair<std::string, int>> keys;          // further "Action" keys
+    std::vector<std::pair<std::string, std::string>> texts = {}; // and text ones
 };
 
 std::string SettingsWith(const std::vector<StepEntry>& steps) {
@@ -26,6 +27,8 @@ std::string SettingsWith(const std::vector<StepEntry>& steps) {
         action += "Type" + suffix + "=" + std::to_string(steps[i].type) + "\r\n";
         for (const auto& key : steps[i].keys)
             action += key.first + suffix + "=" + std::to_string(key.second) + "\r\n";
+        for (const auto& text : steps[i].texts)
+            action += text.first + suffix + "=" + text.second + "\r\n";
     }
     return param + action + "[Video]\r\nPilote=USB 28 Camera\r\n";
 }
@@ -262,8 +265,8 @@ struct Delivery {
     unsigned long long lParam;
 
     bool operator==(const Delivery& other) const {
-        return receiver == other.receiver && message == other.message &&
-               wParam == other.wParam && lParam == other.lParam;
+        return receiver == other.receiver && message == other.message && wParam == other.wParam &&
+               lParam == other.lParam;
     }
 };
 
@@ -304,10 +307,10 @@ std::vector<Delivery> PostsOf(const std::string& report) {
         const size_t l = line.find("lParam 0x");
         const size_t to = line.find(", to ");
         Delivery post;
-        post.message = static_cast<unsigned>(
-            std::stoul(open != std::string::npos && open < w ? line.substr(open + 1)
-                                                             : line.substr(line.find("0x")),
-                       nullptr, 16));
+        post.message = static_cast<unsigned>(std::stoul(open != std::string::npos && open < w
+                                                            ? line.substr(open + 1)
+                                                            : line.substr(line.find("0x")),
+                                                        nullptr, 16));
         post.wParam = std::stoull(line.substr(w + 7), nullptr, 16);
         post.lParam = std::stoull(line.substr(l + 7), nullptr, 16);
         post.receiver = ReceiverOf(line.substr(to + 5));
@@ -357,6 +360,14 @@ TEST_F(CheckCommand, WhatTheCheckSaysIsWhatAPressDoes) {
         {"path leading nowhere", {window, "1;80;35", 3, {{"Message", 0x501}}}},
         {"send-only system message", {window, "", 3, {{"Message", WM_SETTEXT}}}},
         {"unknown type", {window, "80;35", 12, {}}},
+        // Both apply: the window search comes first, as at a press.
+        {"unknown type, window not running", {Description("No Such Station"), "", 12, {}}},
+        {"launch",
+         {window,
+          "",
+          9,
+          {},
+          {{"ExtApp", "C:\\windows\\system32\\cmd.exe"}, {"ExtAppParam", "/c exit"}}}},
         {"window not running", {Description("No Such Station"), "80;35", 0, {}}},
         {"no target", {"", "", 0, {}}},
         {"broadcast mouse click", {kBroadcastDescription, "", 8, {}}},
@@ -374,9 +385,9 @@ TEST_F(CheckCommand, WhatTheCheckSaysIsWhatAPressDoes) {
         LaunchSnap();
         Press();
         const std::string stepLine = "camera button  step 1 (";
-        ASSERT_TRUE(WaitUntil(
-            [&] { return RunLogOf(*m_install).find(stepLine) != std::string::npos; }))
-            << RunLogOf(*m_install);
+        ASSERT_TRUE(WaitUntil([&] {
+            return RunLogOf(*m_install).find(stepLine) != std::string::npos;
+        })) << RunLogOf(*m_install);
         PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
         ASSERT_TRUE(m_snap->WaitForExit(kGenerousMs));
         m_snapWindow = nullptr;
@@ -390,8 +401,8 @@ TEST_F(CheckCommand, WhatTheCheckSaysIsWhatAPressDoes) {
         }));
         std::vector<Delivery> delivered;
         for (size_t i = before; i + 1 < received.size(); ++i)
-            delivered.push_back({received[i].receiver, received[i].Message(),
-                                 received[i].WParam(), received[i].LParam()});
+            delivered.push_back({received[i].receiver, received[i].Message(), received[i].WParam(),
+                                 received[i].LParam()});
         EXPECT_EQ(planned, delivered) << check.printed;
 
         const std::string log = RunLogOf(*m_install);
