@@ -37,33 +37,36 @@ struct SettingsInUse {
 
 SettingsInUse ChooseSettings() {
     const SettingsFileLocation where = LocateOwnSettingsFile();
+    const SettingsFileDecision decision = DecideSettingsFile(where);
     SettingsInUse settings;
-    if (where.userPath.empty()) {
-        settings.path = where.templatePath;
+    settings.path = decision.path;
+    switch (decision.choice) {
+    case SettingsChoice::UserFile:
+        break;
+    case SettingsChoice::NoLocalAppData:
         settings.notes.push_back("The local application data folder is unknown: Snap uses the "
                                  "file beside the program.");
-    } else if (IsFile(where.userPath) || IsFolder(where.userPath)) {
-        settings.path = where.userPath;
-    } else if (IsFile(where.userFolder)) {
-        settings.path = where.templatePath;
-        settings.notes.push_back("A file " + Quoted(where.userFolder) +
-                                 " stands where Snap's folder belongs: Snap uses the file beside "
-                                 "the program.");
-    } else if (IsFile(where.templatePath)) {
-        settings.path = where.templatePath;
+        break;
+    case SettingsChoice::FolderBlocked:
+        settings.notes.push_back("Snap's folder " + Quoted(where.userFolder) +
+                                 " cannot be made: Snap uses the file beside the program.");
+        break;
+    case SettingsChoice::Seeded:
         settings.notes.push_back("The per-user settings file " + Quoted(where.userPath) +
                                  " does not exist yet: Snap makes it from " +
                                  Quoted(where.templatePath) +
                                  " when it starts. This check reads that file.");
-    } else {
-        settings.path = where.userPath;
+        // What the per-user file will hold is the template's.
+        settings.path = where.templatePath;
+        break;
+    case SettingsChoice::NoTemplate:
         settings.notes.push_back("Neither the per-user settings file nor " +
                                  Quoted(where.templatePath) +
                                  " exists: every setting has its default.");
+        break;
     }
-    settings.reportFolder = where.userFolder.empty() || IsFile(where.userFolder)
-                                ? FolderOf(where.templatePath)
-                                : where.userFolder;
+    settings.reportFolder =
+        decision.path == where.templatePath ? FolderOf(where.templatePath) : where.userFolder;
     if (IsFolder(settings.path) || IsFile(settings.path)) {
         UniqueKernelHandle file(CreateFileA(settings.path.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -102,7 +105,7 @@ bool CheckSteps(CCheckReport& report) {
         }
         ++checked;
         report.Line(StepName(index) + ": " + StepTypeWithCode(step.type));
-        const std::string cause = CheckStep(report, step);
+        const std::string cause = CheckStep(report, step, index);
         if (cause.empty()) {
             report.Line("  Result: resolves");
         } else {
@@ -111,8 +114,10 @@ bool CheckSteps(CCheckReport& report) {
         }
     }
     report.Line();
-    if (checked == 0)
-        report.Line("No step is configured: a press does nothing.");
+    if (checked == 0) {
+        report.Line("No step is configured: a press does nothing. Exit code 1.");
+        return false;
+    }
     if (failures.empty()) {
         report.Line(FormatText("Every step resolves (%d checked). Exit code 0.", checked));
         return true;
@@ -122,6 +127,18 @@ bool CheckSteps(CCheckReport& report) {
     for (const std::string& failure : failures)
         report.Line("  " + failure);
     return false;
+}
+
+std::wstring WideFromAnsi(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    const int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        (void)MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                  wide.data(), length);
+    return wide;
 }
 
 // The console or file that the report is printed to, when there is one.
@@ -147,6 +164,17 @@ public:
         if (!m_output || m_output == INVALID_HANDLE_VALUE)
             return;
         DWORD written = 0;
+        DWORD mode = 0;
+        if (GetConsoleMode(m_output, &mode)) {
+            // A console shows its own code page, which is seldom the
+            // program's (850 beside 1252): it is given the text as characters,
+            // so accented and double-byte titles read as they are.
+            const std::wstring wide = WideFromAnsi(text);
+            (void)WriteConsoleW(m_output, wide.data(), static_cast<DWORD>(wide.size()), &written,
+                                nullptr);
+            return;
+        }
+        // A file or a pipe keeps the program's code page, as the report file does.
         (void)WriteFile(m_output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     }
 

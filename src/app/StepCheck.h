@@ -23,7 +23,8 @@ std::string FormatText(const char* format, ...);
 // The step's type as the "Function" group names it, with its code.
 std::string StepTypeWithCode(int type);
 
-// Tells the step: its stored record, whether its window is found and whose
-// it is, the control its path leads to now, the click point and what would
-// be posted where. Returns why the step does not resolve, or "" when it does.
-std::string CheckStep(CCheckReport& report, const ActionStep& step);
+// Tells step `index`: its stored record, whether its window is found and
+// whose it is, the control its path leads to now, and what a press would
+// post where, click or launch. Returns why the step does not resolve, in the
+// log's words, or "" when it does.
+std::string CheckStep(CCheckReport& report, const ActionStep& step, int index);

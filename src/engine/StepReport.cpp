@@ -68,6 +68,13 @@ std::string WhereItWent(const StepOutcome& outcome) {
     return words;
 }
 
+constexpr const char* kNotDone = "NOT DONE: ";
+constexpr const char* kControlGoneWords =
+    "the stored path leads to no control any more, so the step went to the window itself";
+constexpr const char* kHigherIntegrityWords =
+    "the application runs at a higher integrity level than Snap (as administrator), and the "
+    "system drops messages sent to it from Snap";
+
 } // namespace
 
 std::string OutcomeInWords(const StepOutcome& outcome, const ActionStep& step) {
@@ -76,32 +83,45 @@ std::string OutcomeInWords(const StepOutcome& outcome, const ActionStep& step) {
     case StepResult::Performed:
         words = "done: " + WhereItWent(outcome);
         if (outcome.controlNotFound)
-            words += "; the stored path leads to no control any more, so the step went to the "
-                     "window itself";
+            words += std::string("; ") + kControlGoneWords;
         break;
     case StepResult::NoWindowDescription:
-        return "NOT DONE: the step has no target window";
+        return kNotDone + std::string("the step has no target window");
     case StepResult::WindowNotRunning:
-        return "NOT DONE: " + SoughtWindow(step) +
+        return kNotDone + SoughtWindow(step) +
                " was not found; the imaging application is not running, or its window changed";
     case StepResult::BroadcastMouseClick:
-        return "NOT DONE: a mouse click cannot be broadcast to every window";
+        return kNotDone + std::string("a mouse click cannot be broadcast to every window");
     case StepResult::UnknownType:
-        return "NOT DONE: unknown step type " + std::to_string(step.type);
+        return kNotDone + std::string("unknown step type ") + std::to_string(step.type);
     case StepResult::PostRefused:
-        words = "NOT DONE: the system refused the message, " + SystemErrorText(outcome.error) +
-                "; " + WhereItWent(outcome);
+        words = kNotDone + std::string("the system refused the message, ") +
+                SystemErrorText(outcome.error) + "; " + WhereItWent(outcome);
+        if (outcome.error == ERROR_MESSAGE_SYNC_ONLY)
+            words += "; a system message that carries a pointer can only be sent, and Snap "
+                     "only posts";
         break;
     case StepResult::LaunchFailed:
-        return "NOT DONE: \"" + step.program + "\" could not be started, " +
+        return kNotDone + std::string("\"") + step.program + "\" could not be started, " +
                SystemErrorText(outcome.error);
     }
     if (CauseOf(outcome) == FailureCause::HigherIntegrity)
-        words += "; the application runs at a higher integrity level than Snap (as "
-                 "administrator), and the system drops messages sent to it from Snap";
+        words += std::string("; ") + kHigherIntegrityWords;
     else if (outcome.higherIntegrity)
         words += "; the application runs at a higher integrity level than Snap (as "
                  "administrator): the system let this message through, but may drop others";
+    return words;
+}
+
+std::string CauseInWords(const StepOutcome& outcome, const ActionStep& step) {
+    if (outcome.result == StepResult::Performed) {
+        if (outcome.higherIntegrity)
+            return kHigherIntegrityWords;
+        return outcome.controlNotFound ? kControlGoneWords : "";
+    }
+    std::string words = OutcomeInWords(outcome, step);
+    if (words.compare(0, std::string(kNotDone).size(), kNotDone) == 0)
+        words.erase(0, std::string(kNotDone).size());
     return words;
 }
 

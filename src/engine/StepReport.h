@@ -29,6 +29,10 @@ std::string SystemErrorText(DWORD error);
 // the window and control it went to, and the error where there is one.
 std::string OutcomeInWords(const StepOutcome& outcome, const ActionStep& step);
 
+// Why the step does not (or would not) reach its control, in the log's
+// words; empty when it does. What "Snap.exe /check" tells of a step.
+std::string CauseInWords(const StepOutcome& outcome, const ActionStep& step);
+
 // One sentence for the person at the workstation: what failed and what to do.
 // Step numbers count from 1, as the settings dialog shows them.
 std::string NoticeText(FailureCause cause, int stepIndex, const ActionStep& step,

@@ -79,28 +79,48 @@ SettingsFileLocation LocateOwnSettingsFile() {
     return LocateSettingsFile(ExecutablePath(), LocalAppDataFolder());
 }
 
+SettingsFileDecision DecideSettingsFile(const SettingsFileLocation& location) {
+    SettingsFileDecision decision;
+    decision.path = location.templatePath;
+    if (location.userFolder.empty())
+        return decision; // NoLocalAppData
+    if (!IsFolder(location.userFolder)) {
+        // No folder of ours can exist there (a file in its way, or no folder
+        // to make it in): a path that can never be written would lose every
+        // setting, so work from the template.
+        if (PathFileExistsA(location.userFolder.c_str()) ||
+            !IsFolder(FolderOf(location.userFolder))) {
+            decision.choice = SettingsChoice::FolderBlocked;
+            return decision;
+        }
+        decision.makeFolder = true;
+    }
+    // The user's own file is never overwritten. Without it, the template
+    // seeds it once; without a template either, the per-user path stays in
+    // use all the same: its reads give the defaults and the first write makes
+    // it, whereas the template's folder belongs to the installer, which
+    // replaces or removes what is written there.
+    decision.path = location.userPath;
+    if (!decision.makeFolder && PathFileExistsA(location.userPath.c_str()))
+        decision.choice = SettingsChoice::UserFile;
+    else if (PathFileExistsA(location.templatePath.c_str()))
+        decision.choice = SettingsChoice::Seeded;
+    else
+        decision.choice = SettingsChoice::NoTemplate;
+    return decision;
+}
+
 std::string PrepareSettingsFile(const std::string& exePath, const std::string& localAppData) {
     const SettingsFileLocation location = LocateSettingsFile(exePath, localAppData);
-    if (location.userFolder.empty())
-        return location.templatePath;
-
-    (void)CreateDirectoryA(location.userFolder.c_str(), nullptr); // an existing folder is fine
-    if (!IsFolder(location.userFolder)) {
-        // No folder of ours can exist there (a file in its way, no rights): a
-        // path that can never be written would lose every setting, so work
-        // from the template.
-        return location.templatePath;
-    }
-
-    // Seed from the template once; the user's own file is never overwritten.
+    const SettingsFileDecision decision = DecideSettingsFile(location);
+    if (decision.makeFolder && !CreateDirectoryA(location.userFolder.c_str(), nullptr) &&
+        !IsFolder(location.userFolder))
+        return location.templatePath; // no rights there: as a folder that cannot be made
     // A copy that fails (a full disk, the template locked) leaves the per-user
-    // path in use all the same: its reads give the defaults and the first
-    // write makes it, whereas the template's folder belongs to the installer,
-    // which replaces or removes what is written there.
-    if (!PathFileExistsA(location.userPath.c_str()) &&
-        PathFileExistsA(location.templatePath.c_str()))
+    // path in use all the same, as a missing template does.
+    if (decision.choice == SettingsChoice::Seeded)
         (void)CopyFileA(location.templatePath.c_str(), location.userPath.c_str(), TRUE);
-    return location.userPath;
+    return decision.path;
 }
 
 namespace {

@@ -33,6 +33,22 @@ SettingsFileLocation LocateSettingsFile(const std::string& exePath,
 // The same for the running executable and this user.
 SettingsFileLocation LocateOwnSettingsFile();
 
+// Which file Snap uses, decided from what exists now without making or
+// copying anything: what start-up prepares and what "Snap.exe /check" reads.
+enum class SettingsChoice {
+    UserFile,       // the per-user file is there
+    Seeded,         // the per-user file is to be made from the template
+    NoTemplate,     // the per-user file is to be made by the first write
+    NoLocalAppData, // the local application data folder is unknown: the template
+    FolderBlocked,  // the per-user folder cannot be made (a file in its way): the template
+};
+struct SettingsFileDecision {
+    SettingsChoice choice = SettingsChoice::NoLocalAppData;
+    std::string path;        // the file Snap reads and writes
+    bool makeFolder = false; // the per-user folder is to be made first
+};
+SettingsFileDecision DecideSettingsFile(const SettingsFileLocation& location);
+
 // Makes `path` the settings file of this process as it is: nothing is made
 // or seeded. For a look at the settings that must leave the user's files as
 // they are; it counts only before the first access.

@@ -1,6 +1,5 @@
 #include "TargetPaths.h"
 
-#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -56,10 +55,6 @@ std::string DescribeWindow(HWND target, bool withTitle) {
     return record;
 }
 
-void WriteWindowDescription(HWND target, bool withTitle, const char* key) {
-    WriteStoredText(kSectionParam, key, DescribeWindow(target, withTitle));
-}
-
 std::string DescribeTargetPath(HWND topWindow, HWND control, const POINT* clickPoint) {
     std::string text;
     // A control that has closed has no place left to store.
@@ -81,10 +76,6 @@ std::string DescribeTargetPath(HWND topWindow, HWND control, const POINT* clickP
         text = FormatTargetPath(indices, point.x, point.y);
     }
     return text;
-}
-
-void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint) {
-    WriteStoredText(kSectionParam, key, DescribeTargetPath(topWindow, control, clickPoint));
 }
 
 FoundWindow FindWindowByDescription(const std::string& record) {
@@ -135,7 +126,3 @@ ResolvedTarget ResolvePath(HWND topWindow, const TargetPath& path, int refWidth,
     return resolved;
 }
 
-ResolvedTarget ResolveTargetPath(HWND topWindow, const char* key, int refWidth, int refHeight) {
-    return ResolvePath(topWindow, ParseTargetPath(ReadStoredText(kSectionParam, key)), refWidth,
-                       refHeight);
-}

@@ -9,15 +9,11 @@
 // record for HWND_BROADCAST. With no target, or one that is no longer a
 // window, the empty record, which reads as absent.
 std::string DescribeWindow(HWND target, bool withTitle);
-// The same, stored under `key` in section "Param".
-void WriteWindowDescription(HWND target, bool withTitle, const char* key);
 
 // The TargetPath of `control` below `topWindow`. clickPoint, in screen
 // coordinates, is the stored point when given, else the control's centre. No
 // control, or one that is no longer a window, gives the empty path.
 std::string DescribeTargetPath(HWND topWindow, HWND control, const POINT* clickPoint);
-// The same, stored under `key` in section "Param".
-void WriteTargetPath(HWND topWindow, HWND control, const char* key, const POINT* clickPoint);
 
 enum class WindowSearch { Absent, Broadcast, NotFound, Found };
 
@@ -37,11 +33,8 @@ struct ResolvedTarget {
     POINT point = {0, 0};   // in topWindow's client coordinates, at its current size
 };
 
-// Reads the TargetPath stored under `key` and follows it below topWindow. The
-// point is scaled from the reference size to the window's current client size.
-ResolvedTarget ResolveTargetPath(HWND topWindow, const char* key, int refWidth, int refHeight);
-
-// The same, for a path already read.
+// Follows a TargetPath below topWindow. The point is scaled from the
+// reference size to the window's current client size.
 ResolvedTarget ResolvePath(HWND topWindow, const TargetPath& path, int refWidth, int refHeight);
 
 // The n-th child of a window (1-based, hidden children counted), or null.

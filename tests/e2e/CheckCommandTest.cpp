@@ -14,7 +14,8 @@ struct StepEntry {
     std::string base;        // WindowDescription
     std::string destination; // TargetPath
     int type;
-    std::vector<std::pair<std::string, int>> keys; // further "Action" keys
+    std::vector<std::pair<std::string, int>> keys;          // further "Action" keys
+    std::vector<std::pair<std::string, std::string>> texts = {}; // and text ones
 };
 
 std::string SettingsWith(const std::vector<StepEntry>& steps) {
@@ -26,6 +27,8 @@ std::string SettingsWith(const std::vector<StepEntry>& steps) {
         action += "Type" + suffix + "=" + std::to_string(steps[i].type) + "\r\n";
         for (const auto& key : steps[i].keys)
             action += key.first + suffix + "=" + std::to_string(key.second) + "\r\n";
+        for (const auto& text : steps[i].texts)
+            action += text.first + suffix + "=" + text.second + "\r\n";
     }
     return param + action + "[Video]\r\nPilote=USB 28 Camera\r\n";
 }
@@ -76,20 +79,20 @@ TEST_F(CheckCommand, AFoundWindowIsToldWithItsControlsAndWhatWouldBePosted) {
     EXPECT_TRUE(Contains(text, "Stored path: positions none (a control of the window itself); "
                                "point (80, 35)"))
         << text;
-    EXPECT_TRUE(Contains(text, "title \"" + m_title + "\", class \"KelvraImagerStandIn\"")) << text;
+    EXPECT_TRUE(Contains(text, "Window: found, [KelvraImagerStandIn] \"" + m_title + "\"")) << text;
     const WindowOwner owner = OwnerOfWindow(m_imager->Window());
     EXPECT_TRUE(Contains(text, "Process: StandInImager.exe (id " + std::to_string(owner.processId)))
         << text;
     EXPECT_TRUE(
         Contains(text, std::string("integrity level ") + IntegrityLevelName(owner.integrity)))
         << text;
-    EXPECT_TRUE(Contains(text, "class \"Button\", id 101, text \"Capture\"")) << text;
+    EXPECT_TRUE(Contains(text, "Control: [Button] \"Capture\" id 101")) << text;
     EXPECT_TRUE(Contains(text, "Would post: WM_USER+256 (0x0500), wParam 0x00000000, lParam "
-                               "0x00000000, to window"))
+                               "0x00000000, to [KelvraImagerStandIn]"))
         << text;
 
     EXPECT_TRUE(Contains(text, "Action #02: Mouse click (type 8)")) << text;
-    EXPECT_TRUE(Contains(text, "class \"Button\", id 102, text \"Live\"")) << text;
+    EXPECT_TRUE(Contains(text, "Control: [Button] \"Live\" id 102")) << text;
     EXPECT_TRUE(Contains(text, "Click point: (80, 75) in the window's client area")) << text;
     EXPECT_TRUE(Contains(text, "Would post: WM_LBUTTONDOWN (0x0201), wParam 0x00000000, lParam "
                                "0x000F003C")) // (60, 15) in the "Live" button
@@ -135,8 +138,9 @@ TEST_F(CheckCommand, AnApplicationThatIsNotRunningIsNamedAsTheCause) {
     EXPECT_EQ(1u, run.exitCode) << run.printed;
     EXPECT_EQ(run.written, run.printed);
     EXPECT_TRUE(Contains(run.printed, "  Window: not found")) << run.printed;
-    EXPECT_TRUE(Contains(run.printed, "Action #01: its window is not found: the imaging "
-                                      "application is not running"))
+    EXPECT_TRUE(Contains(run.printed, "Action #01: a window titled \"" + m_title +
+                                          "\" was not found; the imaging application is not "
+                                          "running"))
         << run.printed;
     EXPECT_TRUE(Contains(run.printed, "1 of 1 steps do not resolve. Exit code 1.")) << run.printed;
 }
@@ -152,10 +156,10 @@ TEST_F(CheckCommand, APathLeadingToNoControlIsNamedAsTheCause) {
     EXPECT_EQ(1u, run.exitCode) << run.printed;
     EXPECT_TRUE(Contains(run.printed, "Stored path: positions 1; point (80, 35)")) << run.printed;
     EXPECT_TRUE(Contains(run.printed, "Control: none at the stored path now")) << run.printed;
-    EXPECT_TRUE(Contains(run.printed, "Action #02: its stored path leads to no control"))
+    EXPECT_TRUE(Contains(run.printed, "Action #02: the stored path leads to no control"))
         << run.printed;
     // The first step resolves: only the second is named.
-    EXPECT_FALSE(Contains(run.printed, "Action #01: its")) << run.printed;
+    EXPECT_FALSE(Contains(run.printed, "Action #01: the")) << run.printed;
     EXPECT_TRUE(Contains(run.printed, "1 of 2 steps do not resolve. Exit code 1.")) << run.printed;
     ExpectNothingReachedTheImager();
 }
@@ -168,8 +172,8 @@ TEST_F(CheckCommand, ABroadcastResolvesButABroadcastMouseClickDoesNot) {
     } cases[] = {
         {2, 0,
          "Would post: WM_COMMAND (0x0111), wParam 0x00000005, lParam 0x00000007, to all "
-         "top-level windows (HWND_BROADCAST)"},
-        {8, 1, "Action #01: a mouse click cannot go to all windows"},
+         "top-level windows (broadcast)"},
+        {8, 1, "Action #01: a mouse click cannot be broadcast to every window"},
     };
     for (const auto& c : cases) {
         StartInstall(
@@ -206,6 +210,176 @@ TEST_F(CheckCommand, AnyOtherCommandLineStartsTheResidentProgram) {
     ASSERT_NE(nullptr, window);
     PostMessageA(window, WM_COMMAND, ID_TRAY_CLOSE, 0);
     EXPECT_TRUE(snap.WaitForExit(kGenerousMs));
+}
+
+// One post as /check prints it or as the stand-in recorded it: who received
+// it (the stand-in's own names), the message and its parameters.
+struct Delivery {
+    std::string receiver;
+    unsigned message;
+    unsigned long long wParam;
+    unsigned long long lParam;
+
+    bool operator==(const Delivery& other) const {
+        return receiver == other.receiver && message == other.message && wParam == other.wParam &&
+               lParam == other.lParam;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Delivery& delivery) {
+    return out << delivery.receiver << " 0x" << std::hex << delivery.message << " w 0x"
+               << delivery.wParam << " l 0x" << delivery.lParam << std::dec;
+}
+
+// The stand-in's name for a window /check names in words: "main" for its
+// top-level window (and for all windows, which it receives as one of them),
+// "<class>:<id>" for a control.
+std::string ReceiverOf(const std::string& words) {
+    if (words.find("[KelvraImagerStandIn]") != std::string::npos ||
+        words.find("all top-level windows") != std::string::npos)
+        return "main";
+    const size_t id = words.rfind(" id ");
+    const std::string number = id == std::string::npos ? "?" : words.substr(id + 4);
+    if (words.rfind("[Button]", 0) == 0)
+        return "button:" + number;
+    if (words.rfind("[ImagerPanel]", 0) == 0)
+        return "panel:" + number;
+    if (words.rfind("[ImagerCanvas]", 0) == 0)
+        return "canvas:" + number;
+    return words;
+}
+
+// The "Would post" lines of a report.
+std::vector<Delivery> PostsOf(const std::string& report) {
+    std::vector<Delivery> posts;
+    const std::string marker = "  Would post: ";
+    for (size_t at = report.find(marker); at != std::string::npos;
+         at = report.find(marker, at + 1)) {
+        const std::string line = report.substr(at, report.find("\r\n", at) - at);
+        if (line.find("Would post: nothing") != std::string::npos)
+            continue;
+        const size_t open = line.find("(0x");
+        const size_t w = line.find("wParam 0x");
+        const size_t l = line.find("lParam 0x");
+        const size_t to = line.find(", to ");
+        Delivery post;
+        post.message = static_cast<unsigned>(std::stoul(open != std::string::npos && open < w
+                                                            ? line.substr(open + 1)
+                                                            : line.substr(line.find("0x")),
+                                                        nullptr, 16));
+        post.wParam = std::stoull(line.substr(w + 7), nullptr, 16);
+        post.lParam = std::stoull(line.substr(l + 7), nullptr, 16);
+        post.receiver = ReceiverOf(line.substr(to + 5));
+        posts.push_back(post);
+    }
+    return posts;
+}
+
+// Why /check says a step does not resolve: the text after "Action #01: " in
+// its summary, without the closing full stop; empty when it resolves.
+std::string CauseOf(const std::string& report) {
+    const std::string marker = "\r\n  Action #01: ";
+    const size_t at = report.find(marker);
+    if (at == std::string::npos)
+        return std::string();
+    std::string cause = report.substr(at + marker.size());
+    cause = cause.substr(0, cause.find("\r\n"));
+    if (!cause.empty() && cause.back() == '.')
+        cause.pop_back();
+    return cause;
+}
+
+std::string RunLogOf(const SnapInstall& install) {
+    return ReadTextFile(install.SettingsFolder() + "\\" + install.Name() + ".log");
+}
+
+// For the same settings and the same stand-in, what /check says a press
+// would post is what one real press delivers, item by item, and the cause it
+// names for a step that does not resolve is the cause in the run log.
+TEST_F(CheckCommand, WhatTheCheckSaysIsWhatAPressDoes) {
+    const std::string window = Description(m_title);
+    const struct {
+        const char* name;
+        StepEntry step;
+    } rows[] = {
+        {"button click", {window, "80;35", 0, {}}},
+        {"button double click", {window, "80;35", 1, {}}},
+        {"command", {window, "", 2, {{"WParam", 5}, {"LParam", -7}}}},
+        {"message to a control's parent", {window, "80;35", 3, {{"Message", 0x520}}}},
+        {"message in a nested panel", {window, "4;260;85", 3, {{"WParam", 9}}}},
+        {"joystick 1 down", {window, "", 4, {}}},
+        {"joystick 1 up", {window, "", 5, {}}},
+        {"joystick 2 down", {window, "", 6, {}}},
+        {"joystick 2 up", {window, "", 7, {}}},
+        {"mouse click on the canvas", {window, "480;430", 8, {}}},
+        {"broadcast command", {kBroadcastDescription, "", 2, {{"WParam", 0x4242}}}},
+        {"path leading nowhere", {window, "1;80;35", 3, {{"Message", 0x501}}}},
+        {"send-only system message", {window, "", 3, {{"Message", WM_SETTEXT}}}},
+        {"unknown type", {window, "80;35", 12, {}}},
+        // Both apply: the window search comes first, as at a press.
+        {"unknown type, window not running", {Description("No Such Station"), "", 12, {}}},
+        {"launch",
+         {window,
+          "",
+          9,
+          {},
+          {{"ExtApp", "C:\\windows\\system32\\cmd.exe"}, {"ExtAppParam", "/c exit"}}}},
+        {"window not running", {Description("No Such Station"), "80;35", 0, {}}},
+        {"no target", {"", "", 0, {}}},
+        {"broadcast mouse click", {kBroadcastDescription, "", 8, {}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        StartInstall(SettingsWith({row.step}));
+        const CheckRun check = Check();
+        ASSERT_TRUE(check.ended);
+        const std::vector<Delivery> planned = PostsOf(check.printed);
+        const std::string plannedCause = CauseOf(check.printed);
+
+        // One press of the same settings, in the real program.
+        const size_t before = m_imager->Messages().size();
+        LaunchSnap();
+        Press();
+        const std::string stepLine = "camera button  step 1 (";
+        ASSERT_TRUE(WaitUntil([&] {
+            return RunLogOf(*m_install).find(stepLine) != std::string::npos;
+        })) << RunLogOf(*m_install);
+        PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
+        ASSERT_TRUE(m_snap->WaitForExit(kGenerousMs));
+        m_snapWindow = nullptr;
+        // Whatever the press posted is in the stand-in's queue before a marker
+        // posted now.
+        ASSERT_TRUE(PostMessageA(m_imager->Window(), kMarker, 0, 0));
+        std::vector<ImagerEvent> received;
+        ASSERT_TRUE(WaitUntil([&] {
+            received = m_imager->Messages();
+            return !received.empty() && received.back().Message() == kMarker;
+        }));
+        std::vector<Delivery> delivered;
+        for (size_t i = before; i + 1 < received.size(); ++i)
+            delivered.push_back({received[i].receiver, received[i].Message(), received[i].WParam(),
+                                 received[i].LParam()});
+        EXPECT_EQ(planned, delivered) << check.printed;
+
+        const std::string log = RunLogOf(*m_install);
+        if (plannedCause.empty()) {
+            EXPECT_NE(std::string::npos, log.find(stepLine)) << log;
+            EXPECT_EQ(std::string::npos, log.find("NOT DONE")) << log;
+            EXPECT_EQ(0u, check.exitCode) << check.printed;
+        } else {
+            EXPECT_NE(std::string::npos, log.find(plannedCause)) << plannedCause << "\n" << log;
+            EXPECT_EQ(1u, check.exitCode) << check.printed;
+        }
+    }
+}
+
+TEST_F(CheckCommand, NoStepConfiguredEndsWithExitCodeOne) {
+    StartInstall("[Action]\r\nType=-1\r\n");
+    const CheckRun run = Check();
+    ASSERT_TRUE(run.ended);
+    EXPECT_EQ(1u, run.exitCode) << run.printed;
+    EXPECT_TRUE(Contains(run.printed, "No step is configured: a press does nothing. Exit code 1."))
+        << run.printed;
 }
 
 } // namespace

@@ -173,6 +173,14 @@ INSTANTIATE_TEST_SUITE_P(
                 {E::Press, E::Tick},
                 {"save", "perform 0 type 0", "arm 45000", "save", "stop", "wait 30000", "save",
                  "perform 0 type 0"},
+                false, -1},
+        // A negative "Delay" would be a wait of 49 days as the system's unsigned
+        // milliseconds: no interval and no wait instead.
+        RunCase{"ANegativeDelayGivesNoIntervalAndNoWait",
+                "[Param]\r\nDelay=-5\r\n[Action]\r\nBTLive=1\r\nType=0\r\n",
+                {E::Press, E::Tick},
+                {"save", "perform 0 type 0", "arm 0", "save", "stop", "wait 0", "save",
+                 "perform 0 type 0"},
                 false, -1}),
     [](const auto& info) { return std::string(info.param.name); });
 

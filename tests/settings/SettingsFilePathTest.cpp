@@ -88,6 +88,60 @@ TEST_F(SettingsFilePreparation, AProgramDeeperThanMaxPathKeepsItsWholeName) {
     EXPECT_EQ(deepFolder + "\\CameraDesk.INI", PrepareSettingsFile(exe, ""));
 }
 
+// The decision of which file Snap uses makes nothing, and is what start-up
+// then prepares: "Snap.exe /check" reads the file a start would use.
+TEST_F(SettingsFilePreparation, TheDecisionMakesNothingAndIsWhatPreparationUses) {
+    enum Situation { Fresh, UserFile, NoTemplate, NoLocalAppData, FileInTheWay, NoParent };
+    const struct {
+        Situation situation;
+        SettingsChoice choice;
+        bool userPath; // else the template
+    } rows[] = {
+        {Fresh, SettingsChoice::Seeded, true},
+        {UserFile, SettingsChoice::UserFile, true},
+        {NoTemplate, SettingsChoice::NoTemplate, true},
+        {NoLocalAppData, SettingsChoice::NoLocalAppData, false},
+        {FileInTheWay, SettingsChoice::FolderBlocked, false},
+        // The local application data folder is gone: nothing can be made in it.
+        {NoParent, SettingsChoice::FolderBlocked, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.situation);
+        TempDir root;
+        const std::string exeFolder = root / "Program";
+        std::string local = root / "Local";
+        CreateDirectoryA(exeFolder.c_str(), nullptr);
+        CreateDirectoryA(local.c_str(), nullptr);
+        const std::string exe = exeFolder + "\\Snap.exe";
+        const std::string templatePath = exeFolder + "\\Snap.INI";
+        const std::string userFolder = local + "\\Snap";
+        const std::string userPath = userFolder + "\\Snap.INI";
+        if (row.situation != NoTemplate)
+            WriteTextFile(templatePath, "[Param]\r\nDelay=350\r\n");
+        if (row.situation == UserFile) {
+            CreateDirectoryA(userFolder.c_str(), nullptr);
+            WriteTextFile(userPath, "[Param]\r\nDelay=900\r\n");
+        }
+        if (row.situation == FileInTheWay)
+            WriteTextFile(userFolder, "a file where the folder goes");
+        if (row.situation == NoLocalAppData)
+            local.clear();
+        if (row.situation == NoParent)
+            local = root / "Gone";
+
+        const bool folderBefore = FileExists(userFolder);
+        const SettingsFileDecision decision = DecideSettingsFile(LocateSettingsFile(exe, local));
+        EXPECT_EQ(row.choice, decision.choice);
+        EXPECT_EQ(row.userPath ? (local + "\\Snap\\Snap.INI") : templatePath, decision.path);
+        EXPECT_EQ(folderBefore, FileExists(userFolder)) << "the decision made the folder";
+        if (row.situation != UserFile) {
+            EXPECT_FALSE(FileExists(userPath)) << "the decision copied the template";
+        }
+
+        EXPECT_EQ(decision.path, PrepareSettingsFile(exe, local));
+    }
+}
+
 TEST(SettingsFilePath, ThisProcessUsesItsPerUserFile) {
     const std::string& path = SettingsFilePath();
     EXPECT_EQ(LocalAppDataFolder() + "\\settings_tests\\settings_tests.INI", path);

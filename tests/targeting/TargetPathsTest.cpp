@@ -2,6 +2,7 @@
 #include "settings/SettingsFile.h"
 #include "support/WindowTree.h"
 #include "targeting/TargetPaths.h"
+#include "StoredTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,8 @@ struct ExampleTree {
 
 TEST_F(TargetPaths, AControlTwoLevelsDownIsStoredByItsParentsPositionAndItsCentre) {
     ExampleTree t;
-    WriteWindowDescription(t.c, false, "Base1");
-    WriteTargetPath(t.tree.Top(), t.c, "Destination1", nullptr);
+    StoreWindowDescription(t.c, false, "Base1");
+    StoreTargetPath(t.tree.Top(), t.c, "Destination1", nullptr);
     EXPECT_EQ("800;600;SnapTestTop\t", Stored("Base1"));
     EXPECT_EQ("2;140;62", Stored("Destination1"));
 }
@@ -40,7 +41,7 @@ TEST_F(TargetPaths, AControlTwoLevelsDownIsStoredByItsParentsPositionAndItsCentr
 TEST_F(TargetPaths, TheTitleIsStoredOnlyWhenAsked) {
     WindowTree tree(320, 200, "Imaging Station");
     HWND control = tree.Add(tree.Top(), 5, 5, 20, 20);
-    WriteWindowDescription(control, true, "Base");
+    StoreWindowDescription(control, true, "Base");
     EXPECT_EQ("320;200;SnapTestTop\tImaging Station", Stored("Base"));
 }
 
@@ -50,7 +51,7 @@ TEST_F(TargetPaths, AMouseClickStoresTheClickPointInTheTopWindowsClientCoordinat
     ClientToScreen(t.tree.Top(), &origin);
     const POINT click = {origin.x + 210, origin.y + 160};
     POINT callersPoint = click;
-    WriteTargetPath(t.tree.Top(), t.c, "Destination", &callersPoint);
+    StoreTargetPath(t.tree.Top(), t.c, "Destination", &callersPoint);
     EXPECT_EQ("2;210;160", Stored("Destination"));
     EXPECT_EQ(click.x, callersPoint.x); // the caller's point is left as it was
 }
@@ -58,7 +59,7 @@ TEST_F(TargetPaths, AMouseClickStoresTheClickPointInTheTopWindowsClientCoordinat
 TEST_F(TargetPaths, AControlDirectlyOnTheTopWindowHasNoIndex) {
     WindowTree tree(800, 600);
     HWND control = tree.Add(tree.Top(), 400, 30, 24, 14);
-    WriteTargetPath(tree.Top(), control, "Destination", nullptr);
+    StoreTargetPath(tree.Top(), control, "Destination", nullptr);
     EXPECT_EQ("412;37", Stored("Destination"));
 }
 
@@ -69,31 +70,31 @@ TEST_F(TargetPaths, ThreeLevelsGiveTwoIndices) {
     for (int i = 0; i < 4; ++i)
         b = tree.Add(a, 10, 10, 300, 300, i != 1); // a hidden sibling still counts
     HWND c = tree.Add(b, 20, 20, 40, 40);
-    WriteTargetPath(tree.Top(), c, "Destination", nullptr);
+    StoreTargetPath(tree.Top(), c, "Destination", nullptr);
     EXPECT_EQ("1;4;50;50", Stored("Destination"));
-    const ResolvedTarget resolved = ResolveTargetPath(tree.Top(), "Destination", 800, 600);
+    const ResolvedTarget resolved = ResolveStoredPath(tree.Top(), "Destination", 800, 600);
     EXPECT_EQ(c, resolved.control);
 }
 
 TEST_F(TargetPaths, NoControlStoresAnEmptyValueUnderTheKey) {
     WindowTree tree(100, 100);
-    WriteTargetPath(tree.Top(), nullptr, "Destination2", nullptr);
+    StoreTargetPath(tree.Top(), nullptr, "Destination2", nullptr);
     EXPECT_EQ("", ReadSettingString(kSectionParam, EncodedKeyName("Destination2").c_str(), "absent"));
 }
 
 TEST_F(TargetPaths, BroadcastIsStoredAsItsRecord) {
-    WriteWindowDescription(HWND_BROADCAST, true, "Base");
+    StoreWindowDescription(HWND_BROADCAST, true, "Base");
     EXPECT_EQ("0;0;\t", Stored("Base"));
 }
 
 TEST_F(TargetPaths, APathIsFoundAgainAfterTheWindowGrew) {
     ExampleTree t;
-    WriteTargetPath(t.tree.Top(), t.c, "Destination", nullptr);
+    StoreTargetPath(t.tree.Top(), t.c, "Destination", nullptr);
     t.tree.ResizeClient(1000, 750);
     // The application lays its controls out in proportion to its size.
     MoveWindow(t.p, 62, 50, 500, 375, TRUE);
     MoveWindow(t.c, 63, 12, 100, 30, TRUE);
-    const ResolvedTarget resolved = ResolveTargetPath(t.tree.Top(), "Destination", 800, 600);
+    const ResolvedTarget resolved = ResolveStoredPath(t.tree.Top(), "Destination", 800, 600);
     EXPECT_EQ(175, resolved.point.x);
     EXPECT_EQ(78, resolved.point.y);
     EXPECT_EQ(t.c, resolved.control);
@@ -117,7 +118,7 @@ TEST_P(TargetPathResolution, FollowsIndicesThenPicksTheChildAtThePoint) {
     HWND target = tree.Add(p, 0, 0, 400, 300);
     Store("Destination", GetParam().path);
     const ResolvedTarget resolved =
-        ResolveTargetPath(tree.Top(), "Destination", GetParam().refWidth, 600);
+        ResolveStoredPath(tree.Top(), "Destination", GetParam().refWidth, 600);
     EXPECT_EQ(GetParam().findsControl ? target : nullptr, resolved.control);
     EXPECT_EQ(GetParam().point.x, resolved.point.x);
     EXPECT_EQ(GetParam().point.y, resolved.point.y);
@@ -140,7 +141,7 @@ TEST_F(TargetPaths, APointOnlyPathSearchesTheTopWindowsOwnChildren) {
     tree.Add(tree.Top(), 0, 0, 50, 50);
     HWND button = tree.Add(tree.Top(), 130, 50, 20, 20);
     Store("Destination", "140;62");
-    EXPECT_EQ(button, ResolveTargetPath(tree.Top(), "Destination", 800, 600).control);
+    EXPECT_EQ(button, ResolveStoredPath(tree.Top(), "Destination", 800, 600).control);
 }
 
 TEST_F(TargetPaths, OfOverlappingChildrenTheLaterWinsAndHiddenOnesAreSkipped) {
@@ -149,9 +150,9 @@ TEST_F(TargetPaths, OfOverlappingChildrenTheLaterWinsAndHiddenOnesAreSkipped) {
     HWND groupBox = tree.Add(tree.Top(), 90, 80, 200, 100);
     HWND hidden = tree.Add(tree.Top(), 90, 80, 200, 100, false);
     Store("Destination", "110;105");
-    EXPECT_EQ(groupBox, ResolveTargetPath(tree.Top(), "Destination", 800, 600).control);
+    EXPECT_EQ(groupBox, ResolveStoredPath(tree.Top(), "Destination", 800, 600).control);
     ShowWindow(groupBox, SW_HIDE);
-    EXPECT_EQ(groupedButton, ResolveTargetPath(tree.Top(), "Destination", 800, 600).control);
+    EXPECT_EQ(groupedButton, ResolveStoredPath(tree.Top(), "Destination", 800, 600).control);
     (void)hidden;
 }
 
@@ -159,9 +160,9 @@ TEST_F(TargetPaths, TheRightAndBottomEdgesAreOutside) {
     WindowTree tree(800, 600);
     tree.Add(tree.Top(), 100, 100, 50, 20); // covers x 100..149, y 100..119
     Store("Destination", "150;110");
-    EXPECT_EQ(nullptr, ResolveTargetPath(tree.Top(), "Destination", 800, 600).control);
+    EXPECT_EQ(nullptr, ResolveStoredPath(tree.Top(), "Destination", 800, 600).control);
     Store("Destination", "100;100");
-    EXPECT_NE(nullptr, ResolveTargetPath(tree.Top(), "Destination", 800, 600).control);
+    EXPECT_NE(nullptr, ResolveStoredPath(tree.Top(), "Destination", 800, 600).control);
 }
 
 struct FindCase {

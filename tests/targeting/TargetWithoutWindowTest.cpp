@@ -3,6 +3,7 @@
 #include "settings/SettingsFile.h"
 #include "support/WindowTree.h"
 #include "targeting/TargetPaths.h"
+#include "StoredTargets.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,8 @@ TEST_P(TargetPathsWithoutAWindow, StoreARecordReadAsAbsent) {
         tree.reset();
         ASSERT_FALSE(IsWindow(control));
     }
-    WriteWindowDescription(control, false, "Base3");
-    WriteTargetPath(top, control, "Destination3", nullptr);
+    StoreWindowDescription(control, false, "Base3");
+    StoreTargetPath(top, control, "Destination3", nullptr);
 
     const std::string record = ReadStoredText(kSectionParam, "Base3");
     EXPECT_NE(kBroadcastDescription, record);
