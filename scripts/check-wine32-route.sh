@@ -51,7 +51,7 @@ mkfifo "$work/in" "$work/out"
 "$root/cmake/wine32-run.sh" cmd /c "echo running& set /p line=" <"$work/in" >"$work/out" 2>/dev/null &
 pid=$!
 exec 3>"$work/in" 4<"$work/out"
-if ! IFS= read -r -t 120 line <&4; then
+if ! read -r -t 120 _ <&4; then
     echo "The 32-bit cmd.exe did not start through cmake/wine32-run.sh" >&2
     exit 1
 fi
