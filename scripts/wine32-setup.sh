@@ -262,6 +262,7 @@ if [ $forced = 1 ]; then
     mode=emulated why=forced because="SNAP_WINE32_FORCE_EMULATION=1 asks for it"
 elif ! err=$(kernel_runs_i386); then
     mode=emulated why=no-i386
+    err=$(printf '%s' "$err" | sed 's/^.*: line [0-9]*: //') # bash's own prefix
     because="this kernel does not execute i386 programs (the sysroot's bin/true: ${err:-failed})"
 else
     write_native_wrapper
