@@ -13,10 +13,11 @@ cd "$root"
 # What the i686 build runs when no filter is given, by executable: the suites
 # where a 32-bit program meets the platform (start-up, the main window, the
 # settings dialog with the video source list, the end-to-end suites with the
-# finder, WoW64) and the check of its imports. The pure logic (settings text,
-# dialog layer, target records, step engine) is the same code in both builds
-# and runs in the x86_64 one; under emulation it would cost ten more minutes.
-i686_labels='^(app_tests|mainwindow_tests|settingsdialog_tests|e2e_tests|wow64_tests|static_linking)$'
+# finder, WoW64), the check of its imports and the check that its Wine runs
+# natively where the kernel allows it. The pure logic (settings text, dialog
+# layer, target records, step engine) is the same code in both builds and
+# runs in the x86_64 one; under emulation it would cost ten more minutes.
+i686_labels='^(app_tests|mainwindow_tests|settingsdialog_tests|e2e_tests|wow64_tests|static_linking|wine32_route)$'
 
 timings=()
 part_started=0
@@ -24,7 +25,7 @@ start_part() { part_started=$SECONDS; }
 end_part() { timings+=("$(printf '%-44s %4d s' "$1" $((SECONDS - part_started)))"); }
 print_timings() {
     echo
-    echo "Time of each part (kernel: ${kernel_mode:-unknown} i386 execution):"
+    echo "Time of each part (32-bit Wine: ${wine32_mode:-unknown} i386 execution):"
     printf '  %s\n' "${timings[@]}"
     echo "  total                                        $SECONDS s"
 }
@@ -36,7 +37,7 @@ end_part "packages (scripts/setup.sh)"
 failed=()
 start_part
 if bash scripts/wine32-setup.sh; then
-    kernel_mode=$(sed -n 2p build/wine32/ready)
+    wine32_mode=$(sed -n 2p build/wine32/ready)
 else
     failed+=("32-bit Wine set-up")
 fi
@@ -96,7 +97,7 @@ fi
 end_part "ctest: x86_64 build at 144 DPI"
 
 start_part
-if [ -n "${kernel_mode:-}" ]; then # the 32-bit Wine was set up
+if [ -n "${wine32_mode:-}" ]; then # the 32-bit Wine was set up
     if WINE32_SESSION_OWN_DISPLAY=1 wine32_session_start "$root"; then
         if [ $# -eq 0 ]; then
             i686_args=(-L "$i686_labels" -E "$scaled")
@@ -104,7 +105,7 @@ if [ -n "${kernel_mode:-}" ]; then # the 32-bit Wine was set up
             i686_args=(--no-tests=ignore -E "$scaled" "$@")
         fi
         echo
-        echo "== i686 build under the 32-bit Wine ($(sed -n 2p build/wine32/ready) i386 execution)"
+        echo "== i686 build under the $(sed -n 4p build/wine32/ready)"
         ctest --preset test-i686 "${i686_args[@]}" </dev/null || failed+=("ctest (i686)")
     else
         failed+=("32-bit Wine session")

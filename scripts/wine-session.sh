@@ -136,23 +136,7 @@ wine32_session_start() {
     WINE32_SESSION_ROOT=$root
     export WINEPREFIX32="$root/build/wineprefix32"
     bash "$root/scripts/wine32-setup.sh" || return 1
-    local sysroot="$root/build/wine32/sysroot"
-
-    # A prefix made by the plain 64-bit set-up has an empty syswow64: the
-    # sysroot's 64-bit loader with both DLL folders fills it.
-    if [ ! -f "$WINEPREFIX32/drive_c/windows/syswow64/kernel32.dll" ]; then
-        echo "Creating the 32-bit Wine prefix $WINEPREFIX32"
-        rm -rf "$WINEPREFIX32"
-        WINEPREFIX=$WINEPREFIX32 \
-            WINEDLLPATH="$sysroot/usr/lib/i386-linux-gnu/wine:/usr/lib/x86_64-linux-gnu/wine" \
-            WINESERVER=/usr/lib/wine/wineserver64 \
-            "$sysroot/usr/lib/wine/wine64" wineboot -u </dev/null >/dev/null 2>&1 || true
-        WINEPREFIX=$WINEPREFIX32 wineserver -w
-        if [ ! -f "$WINEPREFIX32/drive_c/windows/syswow64/kernel32.dll" ]; then
-            echo "The 32-bit Wine prefix could not be made" >&2
-            return 1
-        fi
-    fi
+    bash "$root/scripts/wine32-prefix.sh" "$WINEPREFIX32" || return 1
     wine_dpi_prefixes_copy "$WINEPREFIX32"
     if [ "${WINE32_SESSION_OWN_DISPLAY:-}" = 1 ]; then
         local file
