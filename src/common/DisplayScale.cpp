@@ -1,5 +1,7 @@
 #include "DisplayScale.h"
 
+#include "SystemLibrary.h"
+
 namespace {
 
 UINT SystemDpi() {
@@ -29,7 +31,7 @@ UINT DpiOfMonitorUnder(HWND window) {
     // shcore.dll is there from Windows 8.1 on; loaded once, kept for the process.
     using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryA("shcore.dll");
+        HMODULE shcore = LoadSystemLibrary("shcore.dll");
         return shcore ? reinterpret_cast<GetDpiForMonitorProc>(
                             reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
                       : nullptr;
