@@ -101,11 +101,10 @@ BOOL CTapsyncDlg::OnInitDialog() {
 
     m_dpi = DpiOfWindow(m_hWnd);
     ApplyButtonFace();
+    // The dialog manager's size, before any placement changes it.
+    const SIZE templateClient = ClientAreaSize();
     RestorePosition();
-    // At 100 % a first start keeps the template's size, as it always has;
-    // scaled, the dialog manager's size no longer fits the face, and a
-    // placement stored at another scale would not either.
-    if (m_dpi != kDefaultDpi)
+    if (!ClientFits(templateClient))
         ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
     PlaceButton();
     m_run.Reset();
@@ -153,6 +152,24 @@ void CTapsyncDlg::RestorePosition() {
         y = 0;
     SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ResizeClientArea(x, y, SWP_NOZORDER);
+}
+
+SIZE CTapsyncDlg::ClientAreaSize() const {
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+bool CTapsyncDlg::ClientFits(SIZE templateClient) const {
+    // A placement stored at another scale brings back the window of that
+    // scale: larger or smaller than this scale's face. At 100 % the
+    // template's own size stays, as it always has; scaled, the dialog
+    // manager's size does not fit the face.
+    const SIZE client = ClientAreaSize();
+    const int face = ClientSize(m_dpi);
+    if (client.cx == face && client.cy == face)
+        return true;
+    return m_dpi == kDefaultDpi && client.cx == templateClient.cx && client.cy == templateClient.cy;
 }
 
 void CTapsyncDlg::ResizeClientArea(int x, int y, UINT flags) {

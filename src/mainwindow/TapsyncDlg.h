@@ -66,6 +66,10 @@ private:
     // Face, window size and button rectangle follow "LittleIcon".
     void ApplyButtonFace();
     void ResizeClientArea(int x, int y, UINT flags);
+    SIZE ClientAreaSize() const;
+    // The client area is the face's size at the window's scale, or at 100 %
+    // the template's.
+    bool ClientFits(SIZE templateClient) const;
     void PlaceButton();
     void RestorePosition();
     void SetTrayCallback(UINT message);

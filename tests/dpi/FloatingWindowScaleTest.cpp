@@ -107,11 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
     Placement, FirstStart,
     ::testing::Values(StartCase{"Nothing", "", 0, -1, -1},
                       StartCase{"NothingLittle", "", 1, -1, -1},
-                      // Saved at 100 %: 62 x 70 around the 48-px face.
+                      // Saved at 100 %: 54 x 70 around the 48-px face.
                       StartCase{"StoredPlacement",
                                 "[WPlace]\r\nlength=44\r\nflags=0\r\nshowCmd=1\r\n"
                                 "rcNormalPosition.top=120\r\nrcNormalPosition.left=200\r\n"
-                                "rcNormalPosition.bottom=190\r\nrcNormalPosition.right=262\r\n",
+                                "rcNormalPosition.bottom=190\r\nrcNormalPosition.right=254\r\n",
                                 0, 200, 120}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -135,6 +135,43 @@ TEST_P(FirstStartMigrated, SizesTheWindowAroundItsFace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LittleIcon, FirstStartMigrated, ::testing::Values(0, 1));
+
+struct SavedPlacementCase {
+    const char* name;
+    int littleIcon;
+    LONG width, height; // the window as a session at that scale saved it
+};
+
+class PlacementSavedAtAnyScale : public FloatingWindowAtScale,
+                                 public ::testing::WithParamInterface<SavedPlacementCase> {};
+
+// The stored rectangle is the window of the scale it was saved at: restored
+// at another, it keeps its place but takes the size of this scale's face.
+TEST_P(PlacementSavedAtAnyScale, ComesBackWhereItWasAroundTheFaceOfThisScale) {
+    const SavedPlacementCase saved = GetParam();
+    WriteSettings("[Param]\r\nLittleIcon=" + std::to_string(saved.littleIcon) +
+                  "\r\n[WPlace]\r\nlength=44\r\nflags=0\r\nshowCmd=1\r\n"
+                  "rcNormalPosition.top=120\r\nrcNormalPosition.left=200\r\n"
+                  "rcNormalPosition.bottom=" +
+                  std::to_string(120 + saved.height) +
+                  "\r\nrcNormalPosition.right=" + std::to_string(200 + saved.width) + "\r\n");
+    Seen seen;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        seen = Look(w.Window());
+        End(w);
+    }});
+    window.DoModal();
+    EXPECT_EQ(200, seen.window.left);
+    EXPECT_EQ(120, seen.window.top);
+    ExpectWindowAroundItsFace(seen, FaceSize(saved.littleIcon != 0, seen.dpi));
+}
+
+// Wine's frame: 6 x 22 pixels at 96 DPI, 6 x 30 at 144.
+INSTANTIATE_TEST_SUITE_P(Placement, PlacementSavedAtAnyScale,
+                         ::testing::Values(SavedPlacementCase{"SavedAt100", 0, 54, 70},
+                                           SavedPlacementCase{"SavedAt150", 0, 78, 102},
+                                           SavedPlacementCase{"SavedAt150Little", 1, 54, 78}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class AfterSettings : public FloatingWindowAtScale, public ::testing::WithParamInterface<int> {};
 
