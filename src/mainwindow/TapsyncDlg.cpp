@@ -99,13 +99,15 @@ BOOL CTapsyncDlg::OnInitDialog() {
     if (!m_pfnCameraButton)
         EndDialog(IDCANCEL);
 
-    m_dpi = DpiOfWindow(m_hWnd);
-    ApplyButtonFace();
     // The dialog manager's size, before any placement changes it.
     const SIZE templateClient = ClientAreaSize();
-    RestorePosition();
-    if (!ClientFits(templateClient))
-        ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    const bool migratedPosition = RestorePosition();
+    // The scale of the place the window now stands: a placement on another
+    // monitor brings it to that monitor's scale.
+    m_dpi = DpiOfWindow(m_hWnd);
+    ApplyButtonFace();
+    if (migratedPosition || !ClientFits(templateClient))
+        ResizeClientArea(0);
     PlaceButton();
     m_run.Reset();
     AddTrayIcon();
@@ -122,7 +124,7 @@ void CTapsyncDlg::ApplyButtonFace() {
     m_buttonFace.reset(face);
 }
 
-void CTapsyncDlg::RestorePosition() {
+bool CTapsyncDlg::RestorePosition() {
     if (ReadSettingInt(kSectionPlacement, "length", 0) != 0) {
         WINDOWPLACEMENT placement = {};
         auto read = [](const char* key) { return ReadSettingInt(kSectionPlacement, key, 0); };
@@ -137,13 +139,13 @@ void CTapsyncDlg::RestorePosition() {
         placement.rcNormalPosition.right = read("rcNormalPosition.right");
         placement.showCmd = SW_RESTORE; // never come back minimised or maximised
         (void)SetWindowPlacement(m_hWnd, &placement);
-        return;
+        return false;
     }
 
     // A position carried over from the older registry profile, if any.
     const std::string position = ReadStoredText(kSectionParam, "SoftPos");
     if (position.empty())
-        return; // the template's position and size
+        return false; // the template's position and size
     int x = 0, y = 0;
     (void)std::sscanf(position.c_str(), "%d;%d", &x, &y);
     if (x < 0)
@@ -151,7 +153,7 @@ void CTapsyncDlg::RestorePosition() {
     if (y < 0)
         y = 0;
     SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ResizeClientArea(x, y, SWP_NOZORDER);
+    return true;
 }
 
 SIZE CTapsyncDlg::ClientAreaSize() const {
@@ -172,14 +174,14 @@ bool CTapsyncDlg::ClientFits(SIZE templateClient) const {
     return m_dpi == kDefaultDpi && client.cx == templateClient.cx && client.cy == templateClient.cy;
 }
 
-void CTapsyncDlg::ResizeClientArea(int x, int y, UINT flags) {
+void CTapsyncDlg::ResizeClientArea(UINT flags) {
     RECT client, window;
     GetClientRect(m_hWnd, &client);
     GetWindowRect(m_hWnd, &window);
     const int size = ClientSize(m_dpi);
     const int width = size + (window.right - window.left) - (client.right - client.left);
     const int height = size + (window.bottom - window.top) - (client.bottom - client.top);
-    SetWindowPos(m_hWnd, nullptr, x, y, width, height, flags);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | flags);
 }
 
 void CTapsyncDlg::PlaceButton() {
@@ -198,7 +200,7 @@ LRESULT CTapsyncDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyButtonFace();
-    ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeClientArea(SWP_NOACTIVATE);
     PlaceButton();
     return 0;
 }
@@ -277,7 +279,7 @@ void CTapsyncDlg::OnSetup() {
     if (ReadSettingInt(kSectionParam, "PutInSysTray", 0) == 0)
         ShowWindow(m_hWnd, SW_SHOW);
     ApplyButtonFace();
-    ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    ResizeClientArea(0);
     PlaceButton();
     StartPolling(kFirstPollMs);
 }
