@@ -62,7 +62,8 @@ HMODULE LoadFromFolder(const std::string& folder) {
     // The program may live deeper than MAX_PATH: such a path only loads in
     // its wide, extended-length form.
     if (path.size() >= MAX_PATH)
-        path = path.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC\\" + path.substr(2) : "\\\\?\\" + path;
+        path = path.compare(0, 2, "\\\\") == 0 ? "\\\\?\\UNC\\" + path.substr(2)
+                                             : "\\\\?\\" + path;
     const int wideLength = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
     if (wideLength <= 0)
         return nullptr;

@@ -17,7 +17,9 @@ constexpr int kEffectiveDpi = 0;     // MDT_EFFECTIVE_DPI
 
 HMONITOR g_monitorOfTheWindow = nullptr;
 
-UINT WINAPI StandInDpiForWindow(HWND) { return kWindowsOwnDpi; }
+UINT WINAPI StandInDpiForWindow(HWND) {
+    return kWindowsOwnDpi;
+}
 
 // Answers for the window's own monitor only, and only its effective scale.
 HRESULT WINAPI StandInDpiForMonitor(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY) {
@@ -57,13 +59,12 @@ protected:
     HWND m_window = nullptr;
 };
 
-class WindowScaleOn : public ScaleOfAWindow, public ::testing::WithParamInterface<PlatformCase> {};
+class DpiOfWindowOn : public ScaleOfAWindow, public ::testing::WithParamInterface<PlatformCase> {};
 
-TEST_P(WindowScaleOn, IsTheBestThePlatformCanTell) {
+TEST_P(DpiOfWindowOn, IsTheBestThePlatformCanTell) {
     const PlatformCase platform = GetParam();
-    const CDpiLookupsInUse inUse(
-        {platform.hasGetDpiForWindow ? StandInDpiForWindow : nullptr,
-         platform.hasGetDpiForMonitor ? StandInDpiForMonitor : nullptr});
+    const CDpiLookupsInUse inUse({platform.hasGetDpiForWindow ? StandInDpiForWindow : nullptr,
+                                  platform.hasGetDpiForMonitor ? StandInDpiForMonitor : nullptr});
     const UINT expected = platform.expected == Source::WindowsOwn ? kWindowsOwnDpi
                           : platform.expected == Source::Monitors ? kMonitorDpi
                                                                   : SystemDpi();
@@ -71,7 +72,7 @@ TEST_P(WindowScaleOn, IsTheBestThePlatformCanTell) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Platform, WindowScaleOn,
+    Platform, DpiOfWindowOn,
     ::testing::Values(PlatformCase{"Windows10From1607", true, true, Source::WindowsOwn},
                       // Per-monitor aware, a window is drawn at its monitor's scale.
                       PlatformCase{"Windows81To10Of1511", false, true, Source::Monitors},
@@ -80,9 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Without GetDpiForWindow, the real shcore is asked about the window's
 // monitor: under Wine its answer is the session's scale.
-using WindowScaleWithoutGetDpiForWindow = ScaleOfAWindow;
+using DpiOfWindowWithoutGetDpiForWindow = ScaleOfAWindow;
 
-TEST_F(WindowScaleWithoutGetDpiForWindow, IsWhatTheSystemsShcoreTellsOfItsMonitor) {
+TEST_F(DpiOfWindowWithoutGetDpiForWindow, IsWhatTheSystemsShcoreTellsOfItsMonitor) {
     DpiLookups lookups = PlatformDpiLookups();
     ASSERT_NE(nullptr, lookups.getDpiForMonitor);
     lookups.getDpiForWindow = nullptr;

@@ -169,7 +169,7 @@ TEST_P(PlacementSavedAtAnyScale, ComesBackWhereItWasAroundTheFaceOfThisScale) {
 }
 
 // Wine's frame: 6 x 22 pixels at 96 DPI, 6 x 30 at 144.
-INSTANTIATE_TEST_SUITE_P(Placement, PlacementSavedAtAnyScale,
+INSTANTIATE_TEST_SUITE_P(FloatingWindow, PlacementSavedAtAnyScale,
                          ::testing::Values(SavedPlacementCase{"SavedAt100", 0, 54, 70},
                                            SavedPlacementCase{"SavedAt150", 0, 78, 102},
                                            SavedPlacementCase{"SavedAt150Little", 1, 54, 78}),
