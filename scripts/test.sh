@@ -13,11 +13,12 @@ cd "$root"
 # What the i686 build runs when no filter is given, by executable: the suites
 # where a 32-bit program meets the platform (start-up, the main window, the
 # settings dialog with the video source list, the end-to-end suites with the
-# finder, WoW64), the check of its imports and the check that its Wine runs
-# natively where the kernel allows it. The pure logic (settings text, dialog
-# layer, target records, step engine) is the same code in both builds and
-# runs in the x86_64 one; under emulation it would cost ten more minutes.
-i686_labels='^(app_tests|mainwindow_tests|settingsdialog_tests|e2e_tests|wow64_tests|static_linking|wine32_route)$'
+# finder, the loading of system libraries, WoW64), the check of its imports
+# and the check that its Wine runs natively where the kernel allows it. The
+# pure logic (settings text, dialog layer, target records, step engine) is the
+# same code in both builds and runs in the x86_64 one; under emulation it would
+# cost ten more minutes.
+i686_labels='^(app_tests|mainwindow_tests|settingsdialog_tests|e2e_tests|library_tests|wow64_tests|static_linking|wine32_route)$'
 
 timings=()
 part_started=0

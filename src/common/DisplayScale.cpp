@@ -1,6 +1,14 @@
 #include "DisplayScale.h"
 
+#include "SystemLibrary.h"
+
 namespace {
+
+const DpiLookups* g_lookupsInUse = nullptr;
+
+const DpiLookups& Lookups() {
+    return g_lookupsInUse ? *g_lookupsInUse : PlatformDpiLookups();
+}
 
 UINT SystemDpi() {
     HDC screen = GetDC(nullptr);
@@ -11,31 +19,39 @@ UINT SystemDpi() {
 
 } // namespace
 
+const DpiLookups& PlatformDpiLookups() {
+    // Looked up once, at first use. Windows 7 to 10 1511 lack GetDpiForWindow;
+    // shcore.dll is there from Windows 8.1 on, and stays loaded for the process.
+    static const DpiLookups platform = [] {
+        DpiLookups lookups = {};
+        lookups.getDpiForWindow =
+            reinterpret_cast<decltype(lookups.getDpiForWindow)>(reinterpret_cast<void*>(
+                GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        if (HMODULE shcore = LoadSystemLibrary("shcore.dll"))
+            lookups.getDpiForMonitor = reinterpret_cast<decltype(lookups.getDpiForMonitor)>(
+                reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        return lookups;
+    }();
+    return platform;
+}
+
+void UseDpiLookups(const DpiLookups* lookups) {
+    g_lookupsInUse = lookups;
+}
+
 UINT DpiOfWindow(HWND window) {
-    // Looked up at run time: Windows 7 and 8 lack it, and a static import
-    // would keep the program from starting there.
-    using GetDpiForWindowProc = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowProc>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow) {
+    if (const auto getDpiForWindow = Lookups().getDpiForWindow) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0)
             return dpi;
     }
-    return SystemDpi();
+    return DpiOfMonitorUnder(window);
 }
 
 UINT DpiOfMonitorUnder(HWND window) {
-    // shcore.dll is there from Windows 8.1 on; loaded once, kept for the process.
-    using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const auto getDpiForMonitor = [] {
-        HMODULE shcore = LoadLibraryA("shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorProc>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
     UINT dpiX = 0, dpiY = 0;
     constexpr int kEffectiveDpi = 0; // MDT_EFFECTIVE_DPI
+    const auto getDpiForMonitor = Lookups().getDpiForMonitor;
     if (getDpiForMonitor &&
         SUCCEEDED(getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST),
                                    kEffectiveDpi, &dpiX, &dpiY)) &&

@@ -5,8 +5,10 @@
 
 constexpr UINT kDefaultDpi = USER_DEFAULT_SCREEN_DPI; // 100 %
 
-// The window's DPI: its monitor's where the system tells it per window
-// (Windows 10 1607 and later), else the system's.
+// The window's DPI: as the system tells it per window (Windows 10 1607 and
+// later), else its monitor's (Windows 8.1 on: the program is per-monitor
+// aware, so its windows are drawn at their monitor's scale), else the
+// system's.
 UINT DpiOfWindow(HWND window);
 
 // The scale of the monitor that shows most of `window`, whatever scale the
@@ -18,3 +20,16 @@ UINT DpiOfMonitorUnder(HWND window);
 inline int ScaleToDpi(int pixels, UINT dpi) {
     return MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
 }
+
+// The platform's scale lookups, found at run time: null where the platform
+// lacks them (a static import would keep the program from starting there).
+struct DpiLookups {
+    UINT(WINAPI* getDpiForWindow)(HWND);                            // user32
+    HRESULT(WINAPI* getDpiForMonitor)(HMONITOR, int, UINT*, UINT*); // shcore
+};
+const DpiLookups& PlatformDpiLookups();
+
+// For tests: the lookups used from now on instead of the platform's, to stand
+// in for a platform that lacks one or for monitors of other scales; null puts
+// the platform's back. The object must outlive its use.
+void UseDpiLookups(const DpiLookups* lookups);

@@ -1,25 +1,12 @@
 #include "CameraButtonLibrary.h"
 
 #include "common/ModulePaths.h"
+#include "common/SystemLibrary.h"
 
 #include <string>
 #include <vector>
 
 namespace {
-
-// A folder named by the platform: grows until the answer fits.
-template <typename Query>
-std::string PlatformFolder(Query query) {
-    std::vector<char> folder(MAX_PATH);
-    for (;;) {
-        const UINT length = query(folder.data(), static_cast<UINT>(folder.size()));
-        if (length == 0)
-            return std::string();
-        if (length < folder.size())
-            return std::string(folder.data(), length);
-        folder.resize(length + 1);
-    }
-}
 
 // Only a full path names one place whatever the current directory is: a drive
 // and a backslash, or a network share.

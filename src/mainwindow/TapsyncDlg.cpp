@@ -99,14 +99,15 @@ BOOL CTapsyncDlg::OnInitDialog() {
     if (!m_pfnCameraButton)
         EndDialog(IDCANCEL);
 
+    // The dialog manager's size, before any placement changes it.
+    const SIZE templateClient = ClientAreaSize();
+    const bool migratedPosition = RestorePosition();
+    // The scale of the place the window now stands: a placement on another
+    // monitor brings it to that monitor's scale.
     m_dpi = DpiOfWindow(m_hWnd);
     ApplyButtonFace();
-    RestorePosition();
-    // At 100 % a first start keeps the template's size, as it always has;
-    // scaled, the dialog manager's size no longer fits the face, and a
-    // placement stored at another scale would not either.
-    if (m_dpi != kDefaultDpi)
-        ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    if (migratedPosition || !ClientFits(templateClient))
+        ResizeClientArea(0);
     PlaceButton();
     m_run.Reset();
     AddTrayIcon();
@@ -123,7 +124,7 @@ void CTapsyncDlg::ApplyButtonFace() {
     m_buttonFace.reset(face);
 }
 
-void CTapsyncDlg::RestorePosition() {
+bool CTapsyncDlg::RestorePosition() {
     if (ReadSettingInt(kSectionPlacement, "length", 0) != 0) {
         WINDOWPLACEMENT placement = {};
         auto read = [](const char* key) { return ReadSettingInt(kSectionPlacement, key, 0); };
@@ -138,13 +139,13 @@ void CTapsyncDlg::RestorePosition() {
         placement.rcNormalPosition.right = read("rcNormalPosition.right");
         placement.showCmd = SW_RESTORE; // never come back minimised or maximised
         (void)SetWindowPlacement(m_hWnd, &placement);
-        return;
+        return false;
     }
 
     // A position carried over from the older registry profile, if any.
     const std::string position = ReadStoredText(kSectionParam, "SoftPos");
     if (position.empty())
-        return; // the template's position and size
+        return false; // the template's position and size
     int x = 0, y = 0;
     (void)std::sscanf(position.c_str(), "%d;%d", &x, &y);
     if (x < 0)
@@ -152,17 +153,35 @@ void CTapsyncDlg::RestorePosition() {
     if (y < 0)
         y = 0;
     SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ResizeClientArea(x, y, SWP_NOZORDER);
+    return true;
 }
 
-void CTapsyncDlg::ResizeClientArea(int x, int y, UINT flags) {
+SIZE CTapsyncDlg::ClientAreaSize() const {
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    return {client.right - client.left, client.bottom - client.top};
+}
+
+bool CTapsyncDlg::ClientFits(SIZE templateClient) const {
+    // A placement stored at another scale brings back the window of that
+    // scale: larger or smaller than this scale's face. At 100 % the
+    // template's own size stays, as it always has; scaled, the dialog
+    // manager's size does not fit the face.
+    const SIZE client = ClientAreaSize();
+    const int face = ClientSize(m_dpi);
+    if (client.cx == face && client.cy == face)
+        return true;
+    return m_dpi == kDefaultDpi && client.cx == templateClient.cx && client.cy == templateClient.cy;
+}
+
+void CTapsyncDlg::ResizeClientArea(UINT flags) {
     RECT client, window;
     GetClientRect(m_hWnd, &client);
     GetWindowRect(m_hWnd, &window);
     const int size = ClientSize(m_dpi);
     const int width = size + (window.right - window.left) - (client.right - client.left);
     const int height = size + (window.bottom - window.top) - (client.bottom - client.top);
-    SetWindowPos(m_hWnd, nullptr, x, y, width, height, flags);
+    SetWindowPos(m_hWnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | flags);
 }
 
 void CTapsyncDlg::PlaceButton() {
@@ -181,7 +200,7 @@ LRESULT CTapsyncDlg::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     ApplyButtonFace();
-    ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeClientArea(SWP_NOACTIVATE);
     PlaceButton();
     return 0;
 }
@@ -260,7 +279,7 @@ void CTapsyncDlg::OnSetup() {
     if (ReadSettingInt(kSectionParam, "PutInSysTray", 0) == 0)
         ShowWindow(m_hWnd, SW_SHOW);
     ApplyButtonFace();
-    ResizeClientArea(0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    ResizeClientArea(0);
     PlaceButton();
     StartPolling(kFirstPollMs);
 }

@@ -65,9 +65,17 @@ private:
 
     // Face, window size and button rectangle follow "LittleIcon".
     void ApplyButtonFace();
-    void ResizeClientArea(int x, int y, UINT flags);
+    // Fits the client area to the face, keeping the top-left corner;
+    // `flags`: further SWP_ flags.
+    void ResizeClientArea(UINT flags);
+    SIZE ClientAreaSize() const;
+    // The client area is the face's size at the window's scale, or at 100 %
+    // the template's.
+    bool ClientFits(SIZE templateClient) const;
     void PlaceButton();
-    void RestorePosition();
+    // Puts the window where it was last; true when that place came without a
+    // size (a position carried over from the registry profile).
+    bool RestorePosition();
     void SetTrayCallback(UINT message);
     void StartPolling(UINT intervalMs);
     void PollTick();

@@ -3,6 +3,7 @@
 // (tests/CMakeLists.txt), so each test holds at either scale.
 #include "support/MainWindowHarness.h"
 #include "common/DisplayScale.h"
+#include "support/DpiLookupsInUse.h"
 #include "resources/resource.h"
 
 #include <gtest/gtest.h>
@@ -64,6 +65,26 @@ LONG FaceSize(bool little, UINT dpi) {
     return ScaleToDpi(little ? 32 : 48, dpi);
 }
 
+// Starts the window on the settings file as it is, and looks at it once
+// initialisation is over.
+Seen LookAtStart() {
+    Seen seen;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        seen = Look(w.Window());
+        End(w);
+    }});
+    window.DoModal();
+    return seen;
+}
+
+// Section "WPlace" as the window saves it, with this normal rectangle.
+std::string PlacementEntry(LONG left, LONG top, LONG width, LONG height) {
+    return "[WPlace]\r\nlength=44\r\nflags=0\r\nshowCmd=1\r\nrcNormalPosition.top=" +
+           std::to_string(top) + "\r\nrcNormalPosition.left=" + std::to_string(left) +
+           "\r\nrcNormalPosition.bottom=" + std::to_string(top + height) +
+           "\r\nrcNormalPosition.right=" + std::to_string(left + width) + "\r\n";
+}
+
 using FloatingWindowAtScale = MainWindowTest;
 
 // Guards the rest: a session that did not take its scale would test 96 twice.
@@ -84,12 +105,7 @@ class FirstStart : public FloatingWindowAtScale, public ::testing::WithParamInte
 TEST_P(FirstStart, ShowsTheWindowExactlyAroundItsFace) {
     WriteSettings("[Param]\r\nLittleIcon=" + std::to_string(GetParam().littleIcon) + "\r\n" +
                   GetParam().settings);
-    Seen seen;
-    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
-        seen = Look(w.Window());
-        End(w);
-    }});
-    window.DoModal();
+    const Seen seen = LookAtStart();
 
     EXPECT_EQ(ScreenDpi(), seen.dpi);
     if (GetParam().left >= 0) {
@@ -107,11 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
     Placement, FirstStart,
     ::testing::Values(StartCase{"Nothing", "", 0, -1, -1},
                       StartCase{"NothingLittle", "", 1, -1, -1},
-                      // Saved at 100 %: 62 x 70 around the 48-px face.
+                      // Saved at 100 %: 54 x 70 around the 48-px face.
                       StartCase{"StoredPlacement",
                                 "[WPlace]\r\nlength=44\r\nflags=0\r\nshowCmd=1\r\n"
                                 "rcNormalPosition.top=120\r\nrcNormalPosition.left=200\r\n"
-                                "rcNormalPosition.bottom=190\r\nrcNormalPosition.right=262\r\n",
+                                "rcNormalPosition.bottom=190\r\nrcNormalPosition.right=254\r\n",
                                 0, 200, 120}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -123,18 +139,68 @@ TEST_P(FirstStartMigrated, SizesTheWindowAroundItsFace) {
     const bool little = GetParam() != 0;
     WriteSettings("[Param]\r\nLittleIcon=" + std::to_string(GetParam()) + "\r\n" +
                   SoftPosEntry("300;200"));
-    Seen seen;
-    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
-        seen = Look(w.Window());
-        End(w);
-    }});
-    window.DoModal();
+    const Seen seen = LookAtStart();
     EXPECT_EQ(300, seen.window.left);
     EXPECT_EQ(200, seen.window.top);
     ExpectWindowAroundItsFace(seen, FaceSize(little, seen.dpi));
 }
 
 INSTANTIATE_TEST_SUITE_P(LittleIcon, FirstStartMigrated, ::testing::Values(0, 1));
+
+struct SavedPlacementCase {
+    const char* name;
+    int littleIcon;
+    LONG width, height; // the window as a session at that scale saved it
+};
+
+class PlacementSavedAtAnyScale : public FloatingWindowAtScale,
+                                 public ::testing::WithParamInterface<SavedPlacementCase> {};
+
+// The stored rectangle is the window of the scale it was saved at: restored
+// at another, it keeps its place but takes the size of this scale's face.
+TEST_P(PlacementSavedAtAnyScale, ComesBackWhereItWasAroundTheFaceOfThisScale) {
+    const SavedPlacementCase saved = GetParam();
+    WriteSettings("[Param]\r\nLittleIcon=" + std::to_string(saved.littleIcon) + "\r\n" +
+                  PlacementEntry(200, 120, saved.width, saved.height));
+    const Seen seen = LookAtStart();
+    EXPECT_EQ(200, seen.window.left);
+    EXPECT_EQ(120, seen.window.top);
+    ExpectWindowAroundItsFace(seen, FaceSize(saved.littleIcon != 0, seen.dpi));
+}
+
+// Wine's frame: 6 x 22 pixels at 96 DPI, 6 x 30 at 144.
+INSTANTIATE_TEST_SUITE_P(FloatingWindow, PlacementSavedAtAnyScale,
+                         ::testing::Values(SavedPlacementCase{"SavedAt100", 0, 54, 70},
+                                           SavedPlacementCase{"SavedAt150", 0, 78, 102},
+                                           SavedPlacementCase{"SavedAt150Little", 1, 54, 78}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Wine has one scale for all monitors: here the platform's GetDpiForWindow
+// gives way to one that tells a window's scale by where it stands, as if a
+// monitor of another scale lay right of x = 640.
+constexpr LONG kOtherMonitorLeft = 640;
+UINT g_otherMonitorDpi = 0;
+
+UINT WINAPI DpiByMonitorUnder(HWND window) {
+    return WindowRect(window).left >= kOtherMonitorLeft ? g_otherMonitorDpi : ScreenDpi();
+}
+
+// The window is made on the first monitor; its scale is the one of the place
+// its placement brings it to.
+TEST_F(FloatingWindowAtScale, APlacementOnAMonitorOfAnotherScaleShowsThatMonitorsFace) {
+    const bool at96 = ScreenDpi() == kDefaultDpi;
+    g_otherMonitorDpi = at96 ? 144 : kDefaultDpi;
+    DpiLookups lookups = PlatformDpiLookups();
+    lookups.getDpiForWindow = DpiByMonitorUnder;
+    const CDpiLookupsInUse inUse(lookups);
+    // The window as it was saved there (Wine's frame at that scale).
+    WriteSettings(at96 ? PlacementEntry(700, 120, 78, 102) : PlacementEntry(700, 120, 54, 70));
+    const Seen seen = LookAtStart();
+    EXPECT_EQ(700, seen.window.left);
+    EXPECT_EQ(120, seen.window.top);
+    EXPECT_EQ(g_otherMonitorDpi, seen.dpi);
+    ExpectWindowAroundItsFace(seen, FaceSize(false, g_otherMonitorDpi));
+}
 
 class AfterSettings : public FloatingWindowAtScale, public ::testing::WithParamInterface<int> {};
 

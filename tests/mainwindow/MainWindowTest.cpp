@@ -74,7 +74,7 @@ TEST_P(StoredPlacement, IsRestoredInTheNormalState) {
     WriteSettings("[WPlace]\r\nlength=44\r\nflags=0\r\nshowCmd=" + std::to_string(GetParam().showCmd) +
                   "\r\nptMinPosition.x=-1\r\nptMinPosition.y=-1\r\nptMaxPosition.x=-1\r\n"
                   "ptMaxPosition.y=-1\r\nrcNormalPosition.top=120\r\nrcNormalPosition.left=200\r\n"
-                  "rcNormalPosition.bottom=190\r\nrcNormalPosition.right=262\r\n" +
+                  "rcNormalPosition.bottom=190\r\nrcNormalPosition.right=254\r\n" +
                   SoftPosEntry("500;500")); // ignored once a placement is stored
     const Observed seen = RunAndObserve();
     EXPECT_FALSE(seen.iconic);
@@ -82,7 +82,7 @@ TEST_P(StoredPlacement, IsRestoredInTheNormalState) {
     EXPECT_TRUE(seen.visible);
     EXPECT_EQ(200, seen.window.left);
     EXPECT_EQ(120, seen.window.top);
-    EXPECT_EQ(262, seen.window.right);
+    EXPECT_EQ(254, seen.window.right); // 54 x 70: Wine's frame around the 48-px face
     EXPECT_EQ(190, seen.window.bottom);
 }
 
@@ -91,6 +91,23 @@ INSTANTIATE_TEST_SUITE_P(ShowCommand, StoredPlacement,
                                            PlacementCase{"Minimised", SW_SHOWMINIMIZED},
                                            PlacementCase{"Maximised", SW_SHOWMAXIMIZED}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The window of a first start, saved and restored, keeps the template's size:
+// at 100 % that size is the one the window has always had.
+TEST_F(MainWindowTest, APlacementSavedAtTheTemplatesSizeKeepsIt) {
+    const Observed first = RunAndObserve();
+    const LONG width = first.window.right - first.window.left;
+    const LONG height = first.window.bottom - first.window.top;
+    WriteSettings("[WPlace]\r\nlength=44\r\nflags=0\r\nshowCmd=1\r\nrcNormalPosition.top=120\r\n"
+                  "rcNormalPosition.left=200\r\nrcNormalPosition.bottom=" +
+                  std::to_string(120 + height) +
+                  "\r\nrcNormalPosition.right=" + std::to_string(200 + width) + "\r\n");
+    const Observed seen = RunAndObserve();
+    EXPECT_EQ(200, seen.window.left);
+    EXPECT_EQ(120, seen.window.top);
+    EXPECT_EQ(first.templateClient.cx, seen.client.cx);
+    EXPECT_EQ(first.templateClient.cy, seen.client.cy);
+}
 
 struct MigratedPositionCase {
     const char* name;
