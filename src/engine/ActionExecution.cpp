@@ -202,8 +202,13 @@ StepOutcome PerformAction(const ActionStep& step, int index) {
     outcome.target = target;
     outcome.controlNotFound = controlNotFound;
     if (CountsAsDone(outcome) && index == kLastStepIndex) {
-        BringWindowToTop(top);
-        SetFocus(top);
+        // Neither call waits for the application, which may be busy or hung:
+        // the raise is queued to its thread (BringWindowToTop would wait for
+        // its answer), and the focus comes with the foreground, which the
+        // system hands over without asking it (SetFocus cannot reach another
+        // thread's window at all).
+        SetWindowPos(top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+        SetForegroundWindow(top);
     }
     // Asked only now: nothing may stand between the press and the delivery.
     outcome.higherIntegrity = ReachesHigherIntegrity(step, outcome);

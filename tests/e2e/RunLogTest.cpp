@@ -11,8 +11,7 @@ TEST_F(EndToEnd, TheLogTellsAPressThatReachedTheApplicationAndOneThatDidNot) {
     const std::string reached = "camera button  step 1 (Send Message)  done: window "
                                 "[KelvraImagerStandIn] \"" +
                                 m_title + "\", control [Button] \"Capture\" id ";
-    ASSERT_TRUE(WaitUntil([&] { return RunLog().find(reached) != std::string::npos; }))
-        << RunLog();
+    ASSERT_TRUE(WaitUntil([&] { return RunLog().find(reached) != std::string::npos; })) << RunLog();
 
     // The application closes; the next press finds nothing to click.
     const HWND imager = m_imager->Window();
@@ -24,8 +23,7 @@ TEST_F(EndToEnd, TheLogTellsAPressThatReachedTheApplicationAndOneThatDidNot) {
     const std::string missed =
         "camera button  step 1 (Send Message)  NOT DONE: a window titled \"" + m_title +
         "\" was not found";
-    ASSERT_TRUE(WaitUntil([&] { return RunLog().find(missed) != std::string::npos; }))
-        << RunLog();
+    ASSERT_TRUE(WaitUntil([&] { return RunLog().find(missed) != std::string::npos; })) << RunLog();
 
     PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
     ASSERT_TRUE(m_snap->WaitForExit(kGenerousMs));
