@@ -30,6 +30,9 @@ struct TrayCall {
     DWORD infoFlags;
 };
 
+// The shell call the tests put in place: it records the call and succeeds.
+BOOL WINAPI RecordTrayCall(DWORD operation, PNOTIFYICONDATAA data);
+
 class CScriptedMainWindow : public CTapsyncDlg {
 public:
     using Step = std::function<void(CScriptedMainWindow&)>;
@@ -84,7 +87,11 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    static std::vector<TrayCall>& TrayCalls();
+    // The calls made to the shell so far, in order.
+    static std::vector<TrayCall> TrayCalls();
+    // Waits (generously) until the calls made satisfy `done`; returns them.
+    static std::vector<TrayCall>
+    WaitForTrayCalls(const std::function<bool(const std::vector<TrayCall>&)>& done);
 
     void WriteSettings(const std::string& content) { WriteTextFile(SettingsFilePath(), content); }
 
