@@ -184,6 +184,7 @@ TEST_F(RunReport, AtMostOneNotificationPerCauseAMinute) {
         for (const auto& press : presses) {
             g_now = start + press.at;
             w.PerformStep(true, press.step);
+            ASSERT_TRUE(w.TrayCallsMade());
             counts.push_back(Balloons().size());
         }
     });
@@ -204,16 +205,19 @@ TEST_F(RunReport, NoNotificationWhileTheSettingsAreOpenNorWhenNotifyIsZero) {
                 return false;
             // A timed run's step timer keeps running while they are open.
             w.PerformStep(true, 1);
+            EXPECT_TRUE(w.TrayCallsMade());
             duringSettings = Balloons().size();
             SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
             return true;
         });
         w.OnSetup();
         w.PerformStep(true, 1);
+        ASSERT_TRUE(w.TrayCallsMade());
         afterSettings = Balloons().size();
         WriteSettingInt(kSectionParam, "Notify", 0);
         g_now += kNoticeIntervalMs;
         w.PerformStep(true, 1);
+        ASSERT_TRUE(w.TrayCallsMade());
         withNotifyOff = Balloons().size();
     });
     EXPECT_EQ(0u, duringSettings);
@@ -328,7 +332,7 @@ protected:
         s_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         s_inside = false;
         s_balloonsTaken = 0;
-        s_holdMs = 5000;
+        s_holdMs = 30000;
         g_shellNotifyIcon = TakeBalloonsSlowly;
     }
     void TearDown() override {
@@ -379,7 +383,7 @@ protected:
     static inline HANDLE s_release = nullptr;
     static inline std::atomic<bool> s_inside{false};
     static inline std::atomic<int> s_balloonsTaken{0};
-    static inline std::atomic<DWORD> s_holdMs{5000};
+    static inline std::atomic<DWORD> s_holdMs{30000};
     static inline std::atomic<DWORD> s_shellThread{0};
 };
 

@@ -42,6 +42,8 @@ public:
 
     HWND Window() const { return m_hWnd; }
     void NextStep() { PostMessageA(m_hWnd, kStepMessage, 0, 0); }
+    // Waits (generously) until the shell has had every call of the icon so far.
+    bool TrayCallsMade() { return TrayIconCalls().WaitUntilMade(30000); }
 
     // When set, OnSnap and OnSetup only count their calls.
     bool m_countOnly = false;
