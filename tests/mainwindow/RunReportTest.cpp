@@ -322,8 +322,8 @@ TEST_F(RunReport, ALogThatCannotBeWrittenHoldsNothingBack) {
     EXPECT_EQ(static_cast<UINT>(WM_COMMAND), ReceivedMessages()[0].message);
 }
 
-// A shell slow to take a balloon: each one waits until the test lets it go,
-// or for the hold at the most; every other call goes through at once.
+// A shell slow to take a balloon (or any call, when told): each one waits
+// until the test lets it go, or for the hold at the most.
 class SlowShell : public RunReport {
 protected:
     void SetUp() override {
@@ -333,6 +333,7 @@ protected:
         s_inside = false;
         s_balloonsTaken = 0;
         s_holdMs = 30000;
+        s_everyCall = false;
         g_shellNotifyIcon = TakeBalloonsSlowly;
     }
     void TearDown() override {
@@ -344,12 +345,12 @@ protected:
 
     static BOOL WINAPI TakeBalloonsSlowly(DWORD operation, PNOTIFYICONDATAA data) {
         s_shellThread = GetCurrentThreadId();
-        if (data->uFlags & NIF_INFO) {
+        if (s_everyCall || (data->uFlags & NIF_INFO)) {
             s_inside = true;
             SetEvent(s_entered);
             WaitForSingleObject(s_release, s_holdMs);
             s_inside = false;
-            ++s_balloonsTaken;
+            s_balloonsTaken += (data->uFlags & NIF_INFO) != 0;
         }
         return RecordTrayCall(operation, data);
     }
@@ -384,6 +385,7 @@ protected:
     static inline std::atomic<bool> s_inside{false};
     static inline std::atomic<int> s_balloonsTaken{0};
     static inline std::atomic<DWORD> s_holdMs{30000};
+    static inline std::atomic<bool> s_everyCall{false};
     static inline std::atomic<DWORD> s_shellThread{0};
 };
 
@@ -416,6 +418,49 @@ TEST_F(SlowShell, ANotificationTheShellIsSlowToTakeHoldsNeitherThePollNorTheNext
     EXPECT_EQ(1u, BalloonsIn(calls));
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), calls.back().operation);
+}
+
+TEST_F(SlowShell, AShellThatDoesNotAnswerHoldsNeitherTheStartNorTheSettings) {
+    SetStep(0, 0, kBroadcastDescription, ""); // the dialog opens without a warning
+    s_everyCall = true;
+    s_holdMs = 10000;
+    bool polledWhileHeld = false, settingsOpenedWhileHeld = false;
+    CScriptedMainWindow window({
+        [&](CScriptedMainWindow& w) {
+            // The icon's first call is still in the shell's hands.
+            WhileLoopsRun([&] {
+                if (s_inside)
+                    polledWhileHeld =
+                        !ReadCameraLog(m_cameraControl / "KelvraTouchSim.log").empty();
+                if (s_inside && !polledWhileHeld)
+                    return false;
+                w.NextStep();
+                return true;
+            });
+        },
+        [&](CScriptedMainWindow& w) {
+            WhileLoopsRun([&] {
+                HWND settings = FindWindowA(nullptr, "Settings");
+                if (!settings || !IsWindowVisible(settings))
+                    return false;
+                settingsOpenedWhileHeld = s_inside;
+                SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
+                return true;
+            });
+            w.OnSetup();
+            SetEvent(s_release);
+            End(w);
+        },
+    });
+    window.DoModal();
+    EXPECT_TRUE(polledWhileHeld);
+    EXPECT_TRUE(settingsOpenedWhileHeld);
+    // All made in the end, in order.
+    std::vector<DWORD> operations;
+    for (const TrayCall& call : TrayCalls())
+        operations.push_back(call.operation);
+    EXPECT_EQ((std::vector<DWORD>{NIM_SETVERSION, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_DELETE}),
+              operations);
 }
 
 TEST_F(SlowShell, AtTheEndTheIconIsRemovedAfterTheBalloonInTheShellsHandsAndNothingFollows) {
