@@ -107,8 +107,14 @@ StepOutcome PerformAction(const ActionStep& step, int index) {
     outcome.result = done.result;
     outcome.error = done.error;
     if (plan.bringsToTop && CountsAsDone(outcome)) {
-        BringWindowToTop(plan.window);
-        SetFocus(plan.window);
+        // Neither call waits for the application, which may be busy or hung:
+        // the raise is queued to its thread (BringWindowToTop would wait for
+        // its answer), and the focus comes with the foreground, which the
+        // system hands over without asking it (SetFocus cannot reach another
+        // thread's window at all).
+        SetWindowPos(plan.window, HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_ASYNCWINDOWPOS);
+        SetForegroundWindow(plan.window);
     }
     // Asked only now: nothing may stand between the press and the delivery.
     outcome.higherIntegrity = ReachesHigherIntegrity(plan, outcome);

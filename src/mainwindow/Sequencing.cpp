@@ -164,7 +164,8 @@ void CTapsyncDlg::ReportStep(int index, const ActionStep& step, const StepOutcom
     if (cause == FailureCause::None || m_settingsOpen || !NotifyWanted())
         return;
     if (m_notices.Take(cause))
-        ShowTrayWarning(m_hWnd, ApplicationName(), NoticeText(cause, index, step, outcome));
+        m_trayIconCalls.Call(NIM_MODIFY, TrayWarningData(m_hWnd, ApplicationName(),
+                                                         NoticeText(cause, index, step, outcome)));
 }
 
 void CTapsyncDlg::NoteLibraryAnswer(int result) {

@@ -212,7 +212,7 @@ void CTapsyncDlg::StartPolling(UINT intervalMs) {
 void CTapsyncDlg::AddTrayIcon() {
     NOTIFYICONDATAA data = TrayIconData(m_hWnd, 0);
     data.uVersion = kTrayIconVersion;
-    (void)g_shellNotifyIcon(NIM_SETVERSION, &data);
+    m_trayIconCalls.Call(NIM_SETVERSION, data);
 
     data = TrayIconData(m_hWnd, NIF_MESSAGE | NIF_ICON | NIF_TIP);
     // Added again after an Explorer restart, the icon keeps the callback in
@@ -223,14 +223,14 @@ void CTapsyncDlg::AddTrayIcon() {
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     lstrcpynA(data.szTip, "Snap", sizeof data.szTip);
-    (void)g_shellNotifyIcon(NIM_ADD, &data);
+    m_trayIconCalls.Call(NIM_ADD, data);
 }
 
 void CTapsyncDlg::SetTrayCallback(UINT message) {
     m_trayCallback = message;
     NOTIFYICONDATAA data = TrayIconData(m_hWnd, NIF_MESSAGE);
     data.uCallbackMessage = message;
-    (void)g_shellNotifyIcon(NIM_MODIFY, &data);
+    m_trayIconCalls.Call(NIM_MODIFY, data);
 }
 
 LRESULT CTapsyncDlg::OnTrayIcon(WPARAM, LPARAM lParam) {
@@ -266,6 +266,8 @@ void CTapsyncDlg::OnSetup() {
         KillTimer(m_hWnd, m_pollTimerId);
     m_pollTimerId = 0;
     ShowWindow(m_hWnd, SW_HIDE);
+    // Nothing pops up over the settings, not even a notice from before.
+    m_trayIconCalls.DropBalloons();
     SetTrayCallback(WM_TRAYICON_IGNORED);
     m_settingsOpen = true;
     {
@@ -343,8 +345,7 @@ LRESULT CTapsyncDlg::OnTimer(WPARAM wParam, LPARAM) {
 }
 
 LRESULT CTapsyncDlg::OnDestroy(WPARAM, LPARAM) {
-    NOTIFYICONDATAA data = TrayIconData(m_hWnd, 0);
-    (void)g_shellNotifyIcon(NIM_DELETE, &data);
+    m_trayIconCalls.Remove(TrayIconData(m_hWnd, 0));
     if (m_pollTimerId)
         KillTimer(m_hWnd, m_pollTimerId);
     if (m_stepTimerId)

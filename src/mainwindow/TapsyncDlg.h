@@ -7,6 +7,7 @@
 #include "dialoglayer/MessageTable.h"
 #include "FailureNotices.h"
 #include "TrayIcon.h"
+#include "TrayIconCalls.h"
 #include "engine/CameraButtonLibrary.h"
 #include "engine/SequenceRun.h"
 
@@ -51,6 +52,8 @@ protected:
     // A press while no run is in progress, and while one is.
     void StartRun();
     void AdvanceRun();
+    // The icon's calls to the shell, which are made on a thread of their own.
+    CTrayIconCalls& TrayIconCalls() { return m_trayIconCalls; }
 
 private:
     static const MessageEntry<CTapsyncDlg> kMessageTable[];
@@ -114,6 +117,7 @@ private:
     bool m_settingsOpen = false;
     bool m_librarySlowingDown = false;
     CFailureNotices m_notices;
+    CTrayIconCalls m_trayIconCalls;
     UniqueModule m_hCameraLibrary;
     CameraButtonProc m_pfnCameraButton;
     // The button's bitmap, replaced when "LittleIcon" or the scale changes.

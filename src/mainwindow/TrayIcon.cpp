@@ -23,10 +23,10 @@ HMENU CreateTrayMenu() {
     return menu;
 }
 
-void ShowTrayWarning(HWND window, const std::string& title, const std::string& text) {
+NOTIFYICONDATAA TrayWarningData(HWND window, const std::string& title, const std::string& text) {
     NOTIFYICONDATAA data = TrayIconData(window, NIF_INFO);
     lstrcpynA(data.szInfoTitle, title.c_str(), sizeof data.szInfoTitle);
     lstrcpynA(data.szInfo, text.c_str(), sizeof data.szInfo);
     data.dwInfoFlags = NIIF_WARNING;
-    (void)g_shellNotifyIcon(NIM_MODIFY, &data);
+    return data;
 }

@@ -12,8 +12,9 @@ constexpr UINT WM_TRAYICON = 0x8001;
 constexpr UINT WM_TRAYICON_IGNORED = 0x802A;
 constexpr UINT kTrayIconVersion = 3; // NOTIFYICON_VERSION
 
-// Every change of the icon goes through this pointer (Shell_NotifyIconA);
-// tests put a recorder in its place.
+// Every change of the icon goes through this pointer (Shell_NotifyIconA), on
+// the thread of CTrayIconCalls; tests put a recorder in its place while no
+// window is up.
 using ShellNotifyIconFn = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
 extern ShellNotifyIconFn g_shellNotifyIcon;
 
@@ -23,6 +24,6 @@ NOTIFYICONDATAA TrayIconData(HWND window, UINT flags);
 // The tray menu's entries in order: "Snap", "Setup", a separator, "Close".
 HMENU CreateTrayMenu();
 
-// Shows `text` in a warning balloon from the main window's icon, with the
-// application's name as its title. Text beyond the balloon's room is cut.
-void ShowTrayWarning(HWND window, const std::string& title, const std::string& text);
+// The change (NIM_MODIFY) that shows `text` in a warning balloon from the main
+// window's icon, under `title`. Text beyond the balloon's room is cut.
+NOTIFYICONDATAA TrayWarningData(HWND window, const std::string& title, const std::string& text);

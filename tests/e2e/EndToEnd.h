@@ -121,6 +121,11 @@ protected:
                0;
     }
 
+    // What Snap wrote to its run log so far.
+    std::string RunLog() const {
+        return ReadTextFile(m_install->SettingsFolder() + "\\" + m_install->Name() + ".log");
+    }
+
     void CameraIni(const std::string& entries) {
         WriteTextFile(m_control / "KelvraTouchSim.ini", "[Simulator]\r\n" + entries);
     }

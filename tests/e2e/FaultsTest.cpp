@@ -24,6 +24,16 @@ protected:
         configuration.stepByStep = true;
         return configuration;
     }
+
+    // The imaging application stops reading its messages until it is ended.
+    void HangImager() {
+        PostMessageA(m_imager->Window(), kImagerHang, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] {
+            const std::vector<ImagerEvent> events = m_imager->Events();
+            return std::any_of(events.begin(), events.end(),
+                               [](const auto& e) { return e.event == "hang"; });
+        }));
+    }
 };
 
 class OddCameraAnswers : public Faults, public ::testing::WithParamInterface<const char*> {};
@@ -79,12 +89,7 @@ TEST_F(Faults, AHungImagingApplicationDoesNotHoldSnap) {
     configuration.delayMs = 100;
     configuration.returnToLive = true;
     StartSnap(configuration);
-    PostMessageA(m_imager->Window(), kImagerHang, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::vector<ImagerEvent> events = m_imager->Events();
-        return std::any_of(events.begin(), events.end(),
-                           [](const auto& e) { return e.event == "hang"; });
-    }));
+    HangImager();
 
     // A whole run with its return to live, every step posted into the queue
     // of a program that reads none of them.
@@ -100,14 +105,30 @@ TEST_F(Faults, AHungImagingApplicationDoesNotHoldSnap) {
     EXPECT_TRUE(NextRunArrives(kFirstStepMessage));
 }
 
+TEST_F(Faults, TheTenthStepDoesNotWaitOnAHungImagingApplication) {
+    Configuration configuration;
+    configuration.steps = 10;
+    configuration.stepByStep = true; // one step a press: the tenth press performs step 10
+    StartSnap(configuration);
+    HangImager();
+
+    // Step 10 also brings the application to the top, which it cannot answer.
+    Press(10);
+    EXPECT_TRUE(WaitForPolls(3));
+    EXPECT_TRUE(SnapResponds());
+    Press();
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::string log = RunLog();
+        const size_t tenth = log.find("camera button  step 10 (Send Message)  done");
+        return tenth != std::string::npos &&
+               log.find("camera button  step 1 (Send Message)  done", tenth) != std::string::npos;
+    })) << RunLog();
+    m_imager->Terminate();
+}
+
 TEST_F(Faults, AHungImagingApplicationDoesNotHoldTheSettings) {
     StartSnap(OneStepPerPress()); // step 0 aims at the application's "Capture" button
-    PostMessageA(m_imager->Window(), kImagerHang, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] {
-        const std::vector<ImagerEvent> events = m_imager->Events();
-        return std::any_of(events.begin(), events.end(),
-                           [](const auto& e) { return e.event == "hang"; });
-    }));
+    HangImager();
 
     // Opening shows the step's target, read from a program that answers nothing.
     const HWND settings = OpenSettings();

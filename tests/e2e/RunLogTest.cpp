@@ -4,10 +4,6 @@
 
 namespace {
 
-std::string LogOf(const SnapInstall& install) {
-    return ReadTextFile(install.SettingsFolder() + "\\" + install.Name() + ".log");
-}
-
 TEST_F(EndToEnd, TheLogTellsAPressThatReachedTheApplicationAndOneThatDidNot) {
     StartSnap(Configuration{});
     Press();
@@ -15,8 +11,7 @@ TEST_F(EndToEnd, TheLogTellsAPressThatReachedTheApplicationAndOneThatDidNot) {
     const std::string reached = "camera button  step 1 (Send Message)  done: window "
                                 "[KelvraImagerStandIn] \"" +
                                 m_title + "\", control [Button] \"Capture\" id ";
-    ASSERT_TRUE(WaitUntil([&] { return LogOf(*m_install).find(reached) != std::string::npos; }))
-        << LogOf(*m_install);
+    ASSERT_TRUE(WaitUntil([&] { return RunLog().find(reached) != std::string::npos; })) << RunLog();
 
     // The application closes; the next press finds nothing to click.
     const HWND imager = m_imager->Window();
@@ -28,13 +23,12 @@ TEST_F(EndToEnd, TheLogTellsAPressThatReachedTheApplicationAndOneThatDidNot) {
     const std::string missed =
         "camera button  step 1 (Send Message)  NOT DONE: a window titled \"" + m_title +
         "\" was not found";
-    ASSERT_TRUE(WaitUntil([&] { return LogOf(*m_install).find(missed) != std::string::npos; }))
-        << LogOf(*m_install);
+    ASSERT_TRUE(WaitUntil([&] { return RunLog().find(missed) != std::string::npos; })) << RunLog();
 
     PostMessageA(m_snapWindow, WM_COMMAND, ID_TRAY_CLOSE, 0);
     ASSERT_TRUE(m_snap->WaitForExit(kGenerousMs));
     m_snapWindow = nullptr;
-    const std::string log = LogOf(*m_install);
+    const std::string log = RunLog();
     const size_t started =
         log.find(m_install->Name() + " " SNAP_VERSION " starts: " + m_install->ExePath() +
                  ", settings file " + m_install->SettingsPath());

@@ -52,6 +52,38 @@ TEST_F(EndToEnd, ATimedRunKeepsADelayLongerThanTheBoundOfTheWaitBeforeLive) {
     EXPECT_GE(received[1].timeMs - received[0].timeMs, 31500.0);
 }
 
+bool IsAbove(HWND window, HWND other) {
+    for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
+        if (below == other)
+            return true;
+    return false;
+}
+
+TEST_F(EndToEnd, TheTenthStepBringsTheApplicationToTheFront) {
+    Configuration configuration;
+    configuration.steps = 10;
+    configuration.stepByStep = true;
+    StartSnap(configuration);
+    // Another program's window lies over the application and has the focus.
+    RECT area = {};
+    GetWindowRect(m_imager->Window(), &area);
+    const HWND cover = CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, area.left,
+                                       area.top, area.right - area.left, area.bottom - area.top,
+                                       nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(cover);
+    ASSERT_EQ(cover, GetForegroundWindow());
+
+    Press(9);
+    ASSERT_EQ((std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}), StepsReceived(9));
+    EXPECT_EQ(cover, GetForegroundWindow());
+    EXPECT_TRUE(IsAbove(cover, m_imager->Window()));
+    Press();
+    EXPECT_TRUE(WaitUntil([&] {
+        return GetForegroundWindow() == m_imager->Window() && IsAbove(m_imager->Window(), cover);
+    }));
+    DestroyWindow(cover);
+}
+
 class StepByStep : public EndToEnd, public ::testing::WithParamInterface<int> {};
 
 TEST_P(StepByStep, EachPressPerformsOneStepAndTheNextPressAfterTheLastStartsAgain) {

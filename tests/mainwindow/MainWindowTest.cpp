@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -188,9 +189,10 @@ TEST_F(MainWindowTest, TheWindowIsAnAlwaysOnTopToolWindowWithoutSystemMenu) {
 TEST_F(MainWindowTest, TheTrayIconIsAddedAfterSettingItsVersion) {
     CScriptedMainWindow window({End});
     window.DoModal();
-    ASSERT_GE(TrayCalls().size(), 2u);
-    const TrayCall& version = TrayCalls()[0];
-    const TrayCall& add = TrayCalls()[1];
+    const std::vector<TrayCall> calls = TrayCalls();
+    ASSERT_GE(calls.size(), 2u);
+    const TrayCall& version = calls[0];
+    const TrayCall& add = calls[1];
     EXPECT_EQ(static_cast<DWORD>(NIM_SETVERSION), version.operation);
     EXPECT_EQ(3u, version.version);
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), add.operation);
@@ -240,7 +242,12 @@ TEST_F(MainWindowTest, TheIconAddedAgainWhileTheSettingsAreOpenKeepsTheirCallbac
             if (!settings || !IsWindowVisible(settings))
                 return false;
             SendMessageA(w.Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-            for (const TrayCall& call : TrayCalls())
+            const auto addedTwice = [](const std::vector<TrayCall>& calls) {
+                return std::count_if(calls.begin(), calls.end(), [](const TrayCall& call) {
+                           return call.operation == NIM_ADD;
+                       }) == 2;
+            };
+            for (const TrayCall& call : WaitForTrayCalls(addedTwice))
                 if (call.operation == NIM_ADD)
                     callbackOfTheNewIcon = call.callback;
             SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
@@ -406,7 +413,11 @@ TEST_P(Setup, SuspendsEverythingWhileTheSettingsRunThenAppliesThem) {
                 visibleDuringSettings = IsWindowVisible(w.Window());
                 // KillTimer fails for a timer that does not exist.
                 pollTimerRunningDuringSettings = KillTimer(w.Window(), PollTimerId) != FALSE;
-                trayCallsBeforeSettings = TrayCalls().size();
+                // The icon ignores clicks by now: the last call says so.
+                trayCallsBeforeSettings =
+                    WaitForTrayCalls([](const std::vector<TrayCall>& calls) {
+                        return !calls.empty() && calls.back().callback == WM_TRAYICON_IGNORED;
+                    }).size();
                 ChooseOptionsThenOk(settings, GetParam().littleIconAfter != 0,
                                     GetParam().putInSysTray != 0);
                 return true;
@@ -423,8 +434,9 @@ TEST_P(Setup, SuspendsEverythingWhileTheSettingsRunThenAppliesThem) {
     EXPECT_FALSE(visibleDuringSettings);
     EXPECT_FALSE(pollTimerRunningDuringSettings);
     ASSERT_EQ(trayCallsBeforeSettings + 1, TrayCalls().size() - 1 /* NIM_DELETE */);
-    const TrayCall& ignoring = TrayCalls()[trayCallsBeforeSettings - 1];
-    const TrayCall& restoring = TrayCalls()[trayCallsBeforeSettings];
+    const std::vector<TrayCall> calls = TrayCalls();
+    const TrayCall& ignoring = calls[trayCallsBeforeSettings - 1];
+    const TrayCall& restoring = calls[trayCallsBeforeSettings];
     EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), ignoring.operation);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE), ignoring.flags);
     EXPECT_EQ(0x802Au, ignoring.callback);

@@ -5,11 +5,15 @@
 #include "resources/resource.h"
 #include "settings/RunLog.h"
 #include "settings/SettingsFile.h"
+#include "support/EventLogs.h"
 #include "support/MainWindowHarness.h"
 #include "support/ImagingStation.h"
 #include "targeting/TargetRecords.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -180,6 +184,7 @@ TEST_F(RunReport, AtMostOneNotificationPerCauseAMinute) {
         for (const auto& press : presses) {
             g_now = start + press.at;
             w.PerformStep(true, press.step);
+            ASSERT_TRUE(w.TrayCallsMade());
             counts.push_back(Balloons().size());
         }
     });
@@ -200,16 +205,19 @@ TEST_F(RunReport, NoNotificationWhileTheSettingsAreOpenNorWhenNotifyIsZero) {
                 return false;
             // A timed run's step timer keeps running while they are open.
             w.PerformStep(true, 1);
+            EXPECT_TRUE(w.TrayCallsMade());
             duringSettings = Balloons().size();
             SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
             return true;
         });
         w.OnSetup();
         w.PerformStep(true, 1);
+        ASSERT_TRUE(w.TrayCallsMade());
         afterSettings = Balloons().size();
         WriteSettingInt(kSectionParam, "Notify", 0);
         g_now += kNoticeIntervalMs;
         w.PerformStep(true, 1);
+        ASSERT_TRUE(w.TrayCallsMade());
         withNotifyOff = Balloons().size();
     });
     EXPECT_EQ(0u, duringSettings);
@@ -312,6 +320,218 @@ TEST_F(RunReport, ALogThatCannotBeWrittenHoldsNothingBack) {
     ASSERT_EQ(1u, ReceivedMessages().size());
     EXPECT_EQ(station.p, ReceivedMessages()[0].window);
     EXPECT_EQ(static_cast<UINT>(WM_COMMAND), ReceivedMessages()[0].message);
+}
+
+// A shell slow to take a balloon (or any call, when told): each one waits
+// until the test lets it go, or for the hold at the most.
+class SlowShell : public RunReport {
+protected:
+    void SetUp() override {
+        RunReport::SetUp();
+        s_entered = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        s_release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        s_inside = false;
+        s_balloonsTaken = 0;
+        s_holdMs = 30000;
+        s_everyCall = false;
+        g_shellNotifyIcon = TakeBalloonsSlowly;
+    }
+    void TearDown() override {
+        SetEvent(s_release);
+        CloseHandle(s_entered);
+        CloseHandle(s_release);
+        RunReport::TearDown();
+    }
+
+    static BOOL WINAPI TakeBalloonsSlowly(DWORD operation, PNOTIFYICONDATAA data) {
+        s_shellThread = GetCurrentThreadId();
+        if (s_everyCall || (data->uFlags & NIF_INFO)) {
+            s_inside = true;
+            SetEvent(s_entered);
+            WaitForSingleObject(s_release, s_holdMs);
+            s_inside = false;
+            s_balloonsTaken += (data->uFlags & NIF_INFO) != 0;
+        }
+        return RecordTrayCall(operation, data);
+    }
+
+    // Whether the thread that made the shell's calls has ended, waiting for
+    // it `timeoutMs` at the most.
+    static bool ShellCallerEnded(DWORD timeoutMs) {
+        HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, s_shellThread);
+        if (!thread)
+            return true; // gone altogether
+        const bool ended = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+        CloseHandle(thread);
+        return ended;
+    }
+
+    // The calls to the camera library since the press was taken.
+    size_t CameraCallsAfterThePress() const {
+        const std::vector<CameraCall> calls = ReadCameraLog(m_cameraControl / "KelvraTouchSim.log");
+        const auto press = std::find_if(calls.begin(), calls.end(),
+                                        [](const CameraCall& call) { return call.result == 0; });
+        return press == calls.end() ? 0 : static_cast<size_t>(calls.end() - press - 1);
+    }
+
+    static size_t BalloonsIn(const std::vector<TrayCall>& calls) {
+        return static_cast<size_t>(std::count_if(calls.begin(), calls.end(), [](const TrayCall& c) {
+            return (c.flags & NIF_INFO) != 0;
+        }));
+    }
+
+    static inline HANDLE s_entered = nullptr;
+    static inline HANDLE s_release = nullptr;
+    static inline std::atomic<bool> s_inside{false};
+    static inline std::atomic<int> s_balloonsTaken{0};
+    static inline std::atomic<DWORD> s_holdMs{30000};
+    static inline std::atomic<bool> s_everyCall{false};
+    static inline std::atomic<DWORD> s_shellThread{0};
+};
+
+TEST_F(SlowShell, ANotificationTheShellIsSlowToTakeHoldsNeitherThePollNorTheNextStep) {
+    ImagingStation station;
+    SetStep(0, 0, "800;600;ClosedImager\t", kPathToC); // not running: a notification
+    SetStep(1, 0, kStationDescription, kPathToC);
+    WriteSettingInt(kSectionParam, "Delay", 0);
+    bool pollAndStepWhileInside = false;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        WriteTextFile(m_cameraControl / "press", "");
+        WhileLoopsRun([&] {
+            if (s_inside) {
+                // The library is asked again and the timed run goes on while
+                // the shell still has the balloon.
+                if (CameraCallsAfterThePress() == 0 || ReceivedMessages().empty())
+                    return false;
+                pollAndStepWhileInside = true;
+            } else if (s_balloonsTaken == 0) {
+                return false; // not yet pressed
+            }
+            SetEvent(s_release);
+            End(w);
+            return true;
+        });
+    }});
+    window.DoModal();
+    EXPECT_TRUE(pollAndStepWhileInside);
+    const std::vector<TrayCall> calls = TrayCalls();
+    EXPECT_EQ(1u, BalloonsIn(calls));
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), calls.back().operation);
+}
+
+TEST_F(SlowShell, AShellThatDoesNotAnswerHoldsNeitherTheStartNorTheSettings) {
+    SetStep(0, 0, kBroadcastDescription, ""); // the dialog opens without a warning
+    s_everyCall = true;
+    s_holdMs = 10000;
+    bool polledWhileHeld = false, settingsOpenedWhileHeld = false;
+    CScriptedMainWindow window({
+        [&](CScriptedMainWindow& w) {
+            // The icon's first call is still in the shell's hands.
+            WhileLoopsRun([&] {
+                if (s_inside)
+                    polledWhileHeld =
+                        !ReadCameraLog(m_cameraControl / "KelvraTouchSim.log").empty();
+                if (s_inside && !polledWhileHeld)
+                    return false;
+                w.NextStep();
+                return true;
+            });
+        },
+        [&](CScriptedMainWindow& w) {
+            WhileLoopsRun([&] {
+                HWND settings = FindWindowA(nullptr, "Settings");
+                if (!settings || !IsWindowVisible(settings))
+                    return false;
+                settingsOpenedWhileHeld = s_inside;
+                SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
+                return true;
+            });
+            w.OnSetup();
+            SetEvent(s_release);
+            End(w);
+        },
+    });
+    window.DoModal();
+    EXPECT_TRUE(polledWhileHeld);
+    EXPECT_TRUE(settingsOpenedWhileHeld);
+    // All made in the end, in order.
+    std::vector<DWORD> operations;
+    for (const TrayCall& call : TrayCalls())
+        operations.push_back(call.operation);
+    EXPECT_EQ((std::vector<DWORD>{NIM_SETVERSION, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_DELETE}),
+              operations);
+}
+
+TEST_F(SlowShell, AtTheEndTheIconIsRemovedAfterTheBalloonInTheShellsHandsAndNothingFollows) {
+    ImagingStation station;
+    SetStep(0, 0, "800;600;ClosedImager\t", kPathToC); // not running
+    SetStep(1, 0, kStationDescription, "7;140;62");    // control gone
+    s_holdMs = 1000;                                   // the shell answers, slowly
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        w.PerformStep(true, 0);
+        WaitForSingleObject(s_entered, 30000);
+        // A second notice waits behind the first when the program ends.
+        w.PerformStep(true, 1);
+        End(w);
+    }});
+    window.DoModal();
+    const std::vector<TrayCall> calls = TrayCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), calls.back().operation);
+    EXPECT_EQ(1u, BalloonsIn(calls)) << "only the balloon the shell already had";
+    EXPECT_TRUE(ShellCallerEnded(0));
+}
+
+TEST_F(SlowShell, AShellThatDoesNotAnswerDoesNotHoldTheEndAndTheIconGoesWhenItDoes) {
+    ImagingStation station;
+    SetStep(0, 0, "800;600;ClosedImager\t", kPathToC);
+    s_holdMs = 60000; // until released
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        w.PerformStep(true, 0);
+        WaitForSingleObject(s_entered, 30000);
+        End(w);
+    }});
+    window.DoModal();
+    EXPECT_TRUE(s_inside) << "the end waited for the shell";
+    SetEvent(s_release);
+    EXPECT_TRUE(ShellCallerEnded(30000));
+    const std::vector<TrayCall> calls = TrayCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), calls.back().operation);
+    EXPECT_EQ(1u, BalloonsIn(calls));
+}
+
+TEST_F(SlowShell, ANoticeStillWaitingWhenTheSettingsOpenIsNotShown) {
+    ImagingStation station;
+    SetStep(0, 0, kBroadcastDescription, "");          // the dialog opens without a warning
+    SetStep(1, 0, "800;600;ClosedImager\t", kPathToC); // not running
+    SetStep(2, 0, kStationDescription, "7;140;62");    // control gone
+    size_t balloonsWithSettingsOpen = 99;
+    CScriptedMainWindow window({[&](CScriptedMainWindow& w) {
+        w.PerformStep(true, 1);
+        WaitForSingleObject(s_entered, 30000);
+        w.PerformStep(true, 2);
+        WhileLoopsRun([&] {
+            HWND settings = FindWindowA(nullptr, "Settings");
+            if (!settings || !IsWindowVisible(settings))
+                return false;
+            // The shell takes the first balloon; what follows it is the
+            // icon turning a deaf ear to clicks, not the second.
+            SetEvent(s_release);
+            balloonsWithSettingsOpen =
+                BalloonsIn(WaitForTrayCalls([](const std::vector<TrayCall>& calls) {
+                    return !calls.empty() && calls.back().callback == WM_TRAYICON_IGNORED;
+                }));
+            SendDlgItemMessageA(settings, IDCANCEL, BM_CLICK, 0, 0);
+            return true;
+        });
+        w.OnSetup();
+        End(w);
+    }});
+    window.DoModal();
+    EXPECT_EQ(1u, balloonsWithSettingsOpen);
+    EXPECT_EQ(1u, BalloonsIn(TrayCalls()));
 }
 
 TEST_F(RunReport, SettingsSavedAndCancelledAreLogged) {

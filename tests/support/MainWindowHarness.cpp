@@ -2,17 +2,32 @@
 #include "resources/resource.h"
 #include "settings/StoredText.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 namespace {
 
+// The calls may come from a thread other than the test's.
+std::mutex g_trayCallsLock;
+std::condition_variable g_trayCallMade;
 std::vector<TrayCall> g_trayCalls;
 
+} // namespace
+
 BOOL WINAPI RecordTrayCall(DWORD operation, PNOTIFYICONDATAA data) {
-    g_trayCalls.push_back({operation, static_cast<UINT>(data->cbSize), data->uID, data->uFlags,
-                           data->uCallbackMessage, data->uVersion, data->hIcon != nullptr,
-                           operation == NIM_ADD ? std::string(data->szTip) : std::string(),
-                           data->szInfoTitle, data->szInfo, data->dwInfoFlags});
+    {
+        std::lock_guard<std::mutex> lock(g_trayCallsLock);
+        g_trayCalls.push_back({operation, static_cast<UINT>(data->cbSize), data->uID, data->uFlags,
+                               data->uCallbackMessage, data->uVersion, data->hIcon != nullptr,
+                               operation == NIM_ADD ? std::string(data->szTip) : std::string(),
+                               data->szInfoTitle, data->szInfo, data->dwInfoFlags});
+    }
+    g_trayCallMade.notify_all();
     return TRUE;
 }
+
+namespace {
 
 std::function<bool()> g_check;
 UINT_PTR g_checkTimer = 0;
@@ -29,7 +44,10 @@ void CALLBACK RunCheck(HWND, UINT, UINT_PTR, DWORD) {
 void MainWindowTest::SetUp() {
     DeleteFileA(SettingsFilePath().c_str());
     SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", m_cameraControl.Path().c_str());
-    g_trayCalls.clear();
+    {
+        std::lock_guard<std::mutex> lock(g_trayCallsLock);
+        g_trayCalls.clear();
+    }
     g_shellNotifyIcon = RecordTrayCall;
 }
 
@@ -38,7 +56,17 @@ void MainWindowTest::TearDown() {
     DeleteFileA(SettingsFilePath().c_str());
 }
 
-std::vector<TrayCall>& MainWindowTest::TrayCalls() { return g_trayCalls; }
+std::vector<TrayCall> MainWindowTest::TrayCalls() {
+    std::lock_guard<std::mutex> lock(g_trayCallsLock);
+    return g_trayCalls;
+}
+
+std::vector<TrayCall>
+MainWindowTest::WaitForTrayCalls(const std::function<bool(const std::vector<TrayCall>&)>& done) {
+    std::unique_lock<std::mutex> lock(g_trayCallsLock);
+    g_trayCallMade.wait_for(lock, std::chrono::seconds(30), [&] { return done(g_trayCalls); });
+    return g_trayCalls;
+}
 
 std::string SoftPosEntry(const char* plain) {
     std::string key = "SoftPos", value = plain;

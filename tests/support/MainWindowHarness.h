@@ -30,6 +30,9 @@ struct TrayCall {
     DWORD infoFlags;
 };
 
+// The shell call the tests put in place: it records the call and succeeds.
+BOOL WINAPI RecordTrayCall(DWORD operation, PNOTIFYICONDATAA data);
+
 class CScriptedMainWindow : public CTapsyncDlg {
 public:
     using Step = std::function<void(CScriptedMainWindow&)>;
@@ -39,6 +42,8 @@ public:
 
     HWND Window() const { return m_hWnd; }
     void NextStep() { PostMessageA(m_hWnd, kStepMessage, 0, 0); }
+    // Waits (generously) until the shell has had every call of the icon so far.
+    bool TrayCallsMade() { return TrayIconCalls().WaitUntilMade(30000); }
 
     // When set, OnSnap and OnSetup only count their calls.
     bool m_countOnly = false;
@@ -84,7 +89,11 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    static std::vector<TrayCall>& TrayCalls();
+    // The calls made to the shell so far, in order.
+    static std::vector<TrayCall> TrayCalls();
+    // Waits (generously) until the calls made satisfy `done`; returns them.
+    static std::vector<TrayCall>
+    WaitForTrayCalls(const std::function<bool(const std::vector<TrayCall>&)>& done);
 
     void WriteSettings(const std::string& content) { WriteTextFile(SettingsFilePath(), content); }
 
