@@ -1,6 +1,7 @@
 // Performing one step of the sequence on the external application.
 #include "ActionExecution.h"
 
+#include "Broadcast.h"
 #include "common/LibrarySearch.h"
 #include "common/PlatformLayout.h"
 #include "targeting/TargetPaths.h"
@@ -29,10 +30,13 @@ LPARAM AsLParam(int value) {
 // A post the system refused did not reach the application: the window has
 // closed, it belongs to a process of higher integrity, its queue is full, or
 // the message carries a pointer and can only be sent (a "Send Message" step
-// holding WM_SETTEXT, say).
+// holding WM_SETTEXT, say). A post to all windows reaches every program's
+// but Snap's own.
 StepOutcome Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     StepOutcome outcome;
-    if (!PostMessageA(window, message, wParam, lParam)) {
+    const BOOL posted = window == HWND_BROADCAST ? PostToOtherPrograms(message, wParam, lParam)
+                                                 : PostMessageA(window, message, wParam, lParam);
+    if (!posted) {
         outcome.result = StepResult::PostRefused;
         outcome.error = GetLastError();
     }
