@@ -52,6 +52,14 @@ bool SameKey(const std::string& a, const char* b) {
     return true;
 }
 
+// A copy keeps the read-only attribute of a template the installer left
+// read-only, and every later write would then fail without a word.
+void MakeWritable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        (void)SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 bool IsFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -98,8 +106,9 @@ std::string PrepareSettingsFile(const std::string& exePath, const std::string& l
     // write makes it, whereas the template's folder belongs to the installer,
     // which replaces or removes what is written there.
     if (!PathFileExistsA(location.userPath.c_str()) &&
-        PathFileExistsA(location.templatePath.c_str()))
-        (void)CopyFileA(location.templatePath.c_str(), location.userPath.c_str(), TRUE);
+        PathFileExistsA(location.templatePath.c_str()) &&
+        CopyFileA(location.templatePath.c_str(), location.userPath.c_str(), TRUE))
+        MakeWritable(location.userPath);
     return location.userPath;
 }
 

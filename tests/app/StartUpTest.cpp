@@ -154,4 +154,25 @@ TEST(StartUp, WithoutATemplateTheSettingsFileIsMadeAtTheFirstWrite) {
     EXPECT_EQ(static_cast<int>(sizeof(WINDOWPLACEMENT)), PlacementLength(snap));
 }
 
+TEST(StartUp, AReadOnlyTemplateGivesAWritableSettingsFile) {
+    // An installer may leave the template read-only; the copy must not be.
+    SnapInstall snap(CameraLibrary::StandIn, kTemplate);
+    const std::string templatePath = snap.Folder() + "\\" + snap.Name() + ".INI";
+    ASSERT_TRUE(SetFileAttributesA(templatePath.c_str(), FILE_ATTRIBUTE_READONLY));
+    TempDir workingFolder;
+    ChildProcess process(snap.ExePath(), workingFolder.Path());
+    const HWND window = process.WaitForWindow("Snap", kGenerousMs);
+    ASSERT_NE(nullptr, window);
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0); // saves the placement
+    ASSERT_TRUE(process.WaitForExit(kGenerousMs));
+    // Windows refuses every write to a read-only file; Wine run by root
+    // writes all the same, so the attribute itself is looked at too.
+    EXPECT_EQ(0u, GetFileAttributesA(snap.SettingsPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(static_cast<int>(sizeof(WINDOWPLACEMENT)), PlacementLength(snap));
+    EXPECT_EQ(500, static_cast<int>(
+                       GetPrivateProfileIntA("Param", "Delay", 0, snap.SettingsPath().c_str())));
+    // The template itself stays as the installer left it.
+    EXPECT_NE(0u, GetFileAttributesA(templatePath.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
 } // namespace
