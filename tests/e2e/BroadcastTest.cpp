@@ -3,6 +3,7 @@
 // leaves Snap as it was.
 #include "EndToEnd.h"
 
+#include "support/WineDesktop.h"
 #include "targeting/TargetRecords.h"
 
 namespace {
@@ -29,6 +30,11 @@ void PrintTo(const OwnCommand& c, std::ostream* out) {
 class ABroadcastOfSnapsOwnCommand : public EndToEnd,
                                     public ::testing::WithParamInterface<OwnCommand> {
 protected:
+    void TearDown() override {
+        EndToEnd::TearDown(); // Snap has ended: all it posted is queued
+        CloseStartMenuOpenedByABroadcast();
+    }
+
     // How often the stand-in's main window received WM_COMMAND `command`.
     size_t CommandsReceived(unsigned command) const {
         size_t count = 0;

@@ -7,6 +7,7 @@
 #include "support/MainWindowHarness.h"
 #include "support/SnapInstall.h"
 #include "support/ImagingStation.h"
+#include "support/WineDesktop.h"
 #include "targeting/TargetRecords.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +173,7 @@ TEST_F(ActionExecution, ABroadcastStepNeedsNoWindowSearch) {
     // application's among them; Snap's own windows do not.
     // (The platform broadcasts only system and registered message numbers.)
     EXPECT_TRUE(Perform(true, 0).empty());
+    CloseStartMenuOpenedByABroadcast();
     const std::vector<ImagerEvent> received = imager.WaitForMessages(1);
     ASSERT_EQ(1u, received.size());
     EXPECT_EQ("main", received[0].receiver);
