@@ -10,11 +10,27 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+namespace {
+
+// Why the program ends before it may touch anything: told only where the
+// settings folder already is, and without preparing the settings file
+// there. An end this early makes no folder and copies no template.
+void LogEndBeforeSettings(const std::string& why) {
+    const SettingsFileLocation location = LocateOwnSettingsFile();
+    const DWORD attributes = GetFileAttributesA(location.userFolder.c_str());
+    if (location.userFolder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    UseSettingsFileAsIs(location.userPath);
+    WriteLogLine(::ApplicationName() + " ends: " + why);
+}
+
+} // namespace
+
 void CTapsyncApp::InitInstance() {
     InitCommonControls();
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
-        // Nothing else has been touched yet.
-        WriteLogLine(::ApplicationName() + " ends: COM could not be initialised");
+        LogEndBeforeSettings("COM could not be initialised");
         return;
     }
 

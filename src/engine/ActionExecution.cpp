@@ -1,6 +1,7 @@
 // Performing one step of the sequence on the external application.
 #include "ActionExecution.h"
 
+#include "Broadcast.h"
 #include "common/LibrarySearch.h"
 #include "common/PlatformLayout.h"
 
@@ -14,10 +15,16 @@ namespace {
 constexpr DWORD kLaunchWaitMs = 30000;
 
 // A post the system refused did not reach the application: the window has
-// closed, it belongs to a process of higher integrity, or its queue is full.
+// closed, it belongs to a process of higher integrity, its queue is full, or
+// the message carries a pointer and can only be sent (a "Send Message" step
+// holding WM_SETTEXT, say). A post to all windows reaches every program's
+// but Snap's own.
 StepOutcome Post(const PlannedPost& post) {
     StepOutcome outcome;
-    if (!PostMessageA(post.to, post.message, post.wParam, post.lParam)) {
+    const BOOL posted = post.to == HWND_BROADCAST
+                            ? PostToOtherPrograms(post.message, post.wParam, post.lParam)
+                            : PostMessageA(post.to, post.message, post.wParam, post.lParam);
+    if (!posted) {
         outcome.result = StepResult::PostRefused;
         outcome.error = GetLastError();
     }

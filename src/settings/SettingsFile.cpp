@@ -52,6 +52,14 @@ bool SameKey(const std::string& a, const char* b) {
     return true;
 }
 
+// A copy keeps the read-only attribute of a template the installer left
+// read-only, and every later write would then fail without a word.
+void MakeWritable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        (void)SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+}
+
 bool IsFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -118,8 +126,9 @@ std::string PrepareSettingsFile(const std::string& exePath, const std::string& l
         return location.templatePath; // no rights there: as a folder that cannot be made
     // A copy that fails (a full disk, the template locked) leaves the per-user
     // path in use all the same, as a missing template does.
-    if (decision.choice == SettingsChoice::Seeded)
-        (void)CopyFileA(location.templatePath.c_str(), location.userPath.c_str(), TRUE);
+    if (decision.choice == SettingsChoice::Seeded &&
+        CopyFileA(location.templatePath.c_str(), location.userPath.c_str(), TRUE))
+        MakeWritable(location.userPath);
     return decision.path;
 }
 

@@ -274,7 +274,12 @@ void CDialogParamTapsync::LoadActionStep(int index) {
 
 void CDialogParamTapsync::SaveActionStep() {
     AbandonDrag();
-    WriteSettingString(kSectionVideo, "Pilote", SelectedVideoSource(VideoSourceCombo).c_str());
+    // With no camera to choose from, the choice stays as stored: an empty
+    // "Pilote" would also let the next start carry old registry settings
+    // over the steps.
+    const std::string videoSource = SelectedVideoSource(VideoSourceCombo);
+    if (!videoSource.empty())
+        WriteSettingString(kSectionVideo, "Pilote", videoSource.c_str());
     WriteSettingInt(kSectionAction, "BTLive", Checked(IDC_RETURN_TO_LIVE));
     WriteSettingInt(kSectionAction, "Macro", 1);
 

@@ -14,6 +14,11 @@ namespace {
 // as the vendor's driver reports them, in this exact case.
 const char* const kDevicePrefixes[] = {"USB 28", "Kelvra"};
 
+// The stored camera when it is not connected: listed with this mark, and
+// told from a device of that name by its item data.
+constexpr const char* kNotConnectedMark = " (not connected)";
+constexpr LPARAM kNotConnectedItem = 1;
+
 bool IsCameraDevice(const std::string& name) {
     for (const char* prefix : kDevicePrefixes)
         if (name.compare(0, std::strlen(prefix), prefix) == 0)
@@ -73,12 +78,24 @@ void FillVideoSourceList(HWND combo) {
         AddCameraDevices(combo, devices.get());
 
     // The stored name selects the first device whose name begins with it, in
-    // any case; a device that is gone leaves the first one selected.
+    // any case; with no name stored, the first device is taken.
     const std::string stored = ReadSettingString(kSectionVideo, "Pilote", "");
-    SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(stored.c_str()));
-    if (SendMessageA(combo, CB_GETCURSEL, 0, 0) == CB_ERR)
+    if (stored.empty()) {
         SendMessageA(combo, CB_SETCURSEL, 0, 0);
+        return;
+    }
+    if (SendMessageA(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                     reinterpret_cast<LPARAM>(stored.c_str())) != CB_ERR)
+        return;
+    // The chosen camera is unplugged: it stays the choice, so that OK while
+    // it is away neither forgets it nor swaps in another camera.
+    const std::string marked = stored + kNotConnectedMark;
+    const LRESULT item =
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(marked.c_str()));
+    if (item < 0)
+        return;
+    SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(item), kNotConnectedItem);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
 }
 
 std::string SelectedVideoSource(HWND combo) {
@@ -91,5 +108,10 @@ std::string SelectedVideoSource(HWND combo) {
     std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
     SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(selected),
                  reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
+    std::string name = text.data();
+    if (SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0) ==
+            kNotConnectedItem &&
+        name.size() >= std::strlen(kNotConnectedMark))
+        name.resize(name.size() - std::strlen(kNotConnectedMark));
+    return name;
 }

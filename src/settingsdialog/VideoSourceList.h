@@ -6,8 +6,11 @@
 #include <string>
 
 // Fills the (empty) drop-down list with the devices, in the order the
-// platform enumerates them, and selects the stored "Pilote" (or the first).
+// platform enumerates them, and selects the stored "Pilote" (or the first
+// when none is stored). A stored camera that is not connected is listed
+// last, marked " (not connected)", and selected.
 void FillVideoSourceList(HWND combo);
 
-// The selected device's name, empty when none is selected.
+// The selected device's name (the stored camera's without its mark), empty
+// when none is selected.
 std::string SelectedVideoSource(HWND combo);

@@ -1,7 +1,13 @@
-// Start-up and end of the real Snap.exe, run as a separate process.
+// Start-up and end of the real Snap.exe, run as a separate process, and of
+// the start-up routine in the test process where the platform fails it.
+#include "app/TapsyncApp.h"
+#include "common/ModulePaths.h"
 #include "resources/resource.h"
+#include "settings/SettingsFile.h"
 #include "support/ChildProcess.h"
 #include "support/SnapInstall.h"
+
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +158,69 @@ TEST(StartUp, WithoutATemplateTheSettingsFileIsMadeAtTheFirstWrite) {
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(process.WaitForExit(kGenerousMs));
     EXPECT_EQ(static_cast<int>(sizeof(WINDOWPLACEMENT)), PlacementLength(snap));
+}
+
+TEST(StartUp, AReadOnlyTemplateGivesAWritableSettingsFile) {
+    // An installer may leave the template read-only; the copy must not be.
+    SnapInstall snap(CameraLibrary::StandIn, kTemplate);
+    const std::string templatePath = snap.Folder() + "\\" + snap.Name() + ".INI";
+    ASSERT_TRUE(SetFileAttributesA(templatePath.c_str(), FILE_ATTRIBUTE_READONLY));
+    TempDir workingFolder;
+    ChildProcess process(snap.ExePath(), workingFolder.Path());
+    const HWND window = process.WaitForWindow("Snap", kGenerousMs);
+    ASSERT_NE(nullptr, window);
+    PostMessageA(window, WM_COMMAND, IDCANCEL, 0); // saves the placement
+    ASSERT_TRUE(process.WaitForExit(kGenerousMs));
+    // Windows refuses every write to a read-only file; Wine run by root
+    // writes all the same, so the attribute itself is looked at too.
+    EXPECT_EQ(0u, GetFileAttributesA(snap.SettingsPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(static_cast<int>(sizeof(WINDOWPLACEMENT)), PlacementLength(snap));
+    EXPECT_EQ(500, static_cast<int>(
+                       GetPrivateProfileIntA("Param", "Delay", 0, snap.SettingsPath().c_str())));
+    // The template itself stays as the installer left it.
+    EXPECT_NE(0u, GetFileAttributesA(templatePath.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+// Start-up in the test process, with COM already started in another model on
+// this thread: the apartment the program asks for is refused, as a failing
+// COM start refuses it.
+class StartUpWithoutCom : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_location = LocateOwnSettingsFile();
+        ASSERT_FALSE(m_location.userFolder.empty());
+        RemoveTree(m_location.userFolder);
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+        m_comStarted = true;
+        // Else the start-up would go on to run its window.
+        ASSERT_EQ(RPC_E_CHANGED_MODE, CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    }
+    void TearDown() override {
+        if (m_comStarted)
+            CoUninitialize();
+        RemoveTree(m_location.userFolder);
+    }
+    std::string LogPath() const {
+        return m_location.userFolder + "\\" + ApplicationName() + ".log";
+    }
+
+    SettingsFileLocation m_location;
+    bool m_comStarted = false;
+};
+
+TEST_F(StartUpWithoutCom, EndsWithoutMakingTheSettingsFolder) {
+    CTapsyncApp app;
+    app.InitInstance();
+    EXPECT_FALSE(FileExists(m_location.userFolder));
+}
+
+TEST_F(StartUpWithoutCom, LogsWhyItEndedWhereTheSettingsFolderIsAlready) {
+    ASSERT_TRUE(CreateDirectoryA(m_location.userFolder.c_str(), nullptr));
+    CTapsyncApp app;
+    app.InitInstance();
+    EXPECT_NE(std::string::npos, ReadTextFile(LogPath()).find(
+                                     ApplicationName() + " ends: COM could not be initialised"));
+    EXPECT_FALSE(FileExists(m_location.userPath)); // nothing else is made there
 }
 
 } // namespace

@@ -83,12 +83,13 @@ using OpenProcessFunction = HANDLE(WINAPI*)(DWORD, BOOL, DWORD);
 // (0: the post goes through).
 std::vector<std::string> g_calls;
 DWORD g_postError = 0;
+HWND g_postAccepted = nullptr; // when set, the one window a refusal spares
 PostMessageFunction g_realPostMessage = nullptr;
 OpenProcessFunction g_realOpenProcess = nullptr;
 
 BOOL WINAPI RefusingPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     g_calls.push_back("PostMessageA");
-    if (g_postError) {
+    if (g_postError && window != g_postAccepted) {
         SetLastError(g_postError);
         return FALSE;
     }
@@ -106,6 +107,7 @@ protected:
         DeleteFileA(SettingsFilePath().c_str());
         g_calls.clear();
         g_postError = 0;
+        g_postAccepted = nullptr;
         ReceivedMessages().clear();
     }
     void TearDown() override {
@@ -205,13 +207,43 @@ TEST_F(IntegrityOutcome, NothingIsAskedOfTheSystemBeforeThePost) {
 }
 
 TEST_F(IntegrityOutcome, ABroadcastIsNotChecked) {
+    TempDir folder; // at least one other program's window to post to
+    StandInImager imager(folder.Path(), UniqueName("Level Station "));
+    ASSERT_NE(nullptr, imager.Window());
     ASSERT_NO_FATAL_FAILURE(ReplaceImports());
     g_postError = ERROR_ACCESS_DENIED; // and nothing reaches all the desktop's windows
     const StepOutcome outcome =
         PerformAction(Step(ActionType::SendCommand, kBroadcastDescription), 0);
     EXPECT_EQ(StepResult::PostRefused, outcome.result);
     EXPECT_FALSE(outcome.higherIntegrity);
-    EXPECT_EQ(std::vector<std::string>{"PostMessageA"}, g_calls);
+    // One post to each window, and no program asked about its level.
+    ASSERT_FALSE(g_calls.empty());
+    EXPECT_EQ(std::vector<std::string>(g_calls.size(), "PostMessageA"), g_calls);
+    g_postError = 0; // the stand-in's close must get through
+}
+
+TEST_F(IntegrityOutcome, ABroadcastGoesOnPastTheWindowsThatRefuseIt) {
+    // Windows that closed after the broadcast began refuse it one by one:
+    // played by another program's windows refusing, while the stand-in's
+    // main window takes it.
+    TempDir folder;
+    StandInImager refusing(folder.Path(), UniqueName("Refusing Station "));
+    TempDir otherFolder;
+    StandInImager taking(otherFolder.Path(), UniqueName("Taking Station "));
+    ASSERT_NE(nullptr, refusing.Window());
+    ASSERT_NE(nullptr, taking.Window());
+    ASSERT_NO_FATAL_FAILURE(ReplaceImports());
+    g_postError = ERROR_INVALID_WINDOW_HANDLE;
+    g_postAccepted = taking.Window();
+    ActionStep step = Step(ActionType::SendCommand, kBroadcastDescription);
+    step.wParam = 0x4321;
+    const StepOutcome outcome = PerformAction(step, 0);
+    g_postError = 0; // the stand-ins' close must get through
+    EXPECT_EQ(StepResult::Performed, outcome.result);
+    const std::vector<ImagerEvent> received = taking.WaitForMessages(1);
+    ASSERT_EQ(1u, received.size());
+    EXPECT_EQ(static_cast<unsigned>(WM_COMMAND), received[0].Message());
+    EXPECT_EQ(0x4321u, received[0].WParam());
 }
 
 } // namespace

@@ -37,6 +37,29 @@ TEST_F(SettingsFilePreparation, AnExistingUserFileIsNeverOverwritten) {
     EXPECT_EQ("[Param]\r\nDelay=900\r\n", ReadTextFile(UserPath()));
 }
 
+TEST_F(SettingsFilePreparation, TheCopyOfAReadOnlyTemplateIsWritable) {
+    // Copying keeps the attribute; the settings file must take writes.
+    WriteTextFile(TemplatePath(), "[Param]\r\nDelay=350\r\n");
+    ASSERT_TRUE(SetFileAttributesA(TemplatePath().c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_EQ(UserPath(), PrepareSettingsFile(ExePath(), LocalFolder()));
+    EXPECT_EQ(0u, GetFileAttributesA(UserPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ("[Param]\r\nDelay=350\r\n", ReadTextFile(UserPath()));
+    EXPECT_NE(0u, GetFileAttributesA(TemplatePath().c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(SettingsFilePreparation, AUserFileMadeReadOnlyOnPurposeStaysSo) {
+    // Only the copy of a read-only template is made writable: a file the
+    // user or an administrator locked keeps its attribute.
+    CreateDirectoryA((LocalFolder() + "\\Snap").c_str(), nullptr);
+    WriteTextFile(UserPath(), "[Param]\r\nDelay=900\r\n");
+    ASSERT_TRUE(SetFileAttributesA(UserPath().c_str(), FILE_ATTRIBUTE_READONLY));
+    WriteTextFile(TemplatePath(), "[Param]\r\nDelay=350\r\n");
+    ASSERT_TRUE(SetFileAttributesA(TemplatePath().c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(UserPath(), PrepareSettingsFile(ExePath(), LocalFolder()));
+    EXPECT_NE(0u, GetFileAttributesA(UserPath().c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ("[Param]\r\nDelay=900\r\n", ReadTextFile(UserPath()));
+}
+
 TEST_F(SettingsFilePreparation, WithoutATemplateTheUserPathIsUsedAndNoFileMade) {
     EXPECT_EQ(UserPath(), PrepareSettingsFile(ExePath(), LocalFolder()));
     EXPECT_TRUE(FileExists(LocalFolder() + "\\Snap"));

@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
 #include "settingsdialog/DialogParamTapsync.h"
+#include "support/CaptureDevices.h"
 #include "support/MainWindowHarness.h"
 #include "support/WindowTree.h"
 #include "targeting/TargetRecords.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 namespace {
 
@@ -247,6 +249,96 @@ TEST_F(SettingsDialog, CancelPutsBackParamActionAndVideoWholeAfterADropDownWrote
     EXPECT_EQ(param, ReadSettingSection(kSectionParam));
     EXPECT_EQ(action, ReadSettingSection(kSectionAction));
     EXPECT_EQ(video, ReadSettingSection(kSectionVideo));
+}
+
+// The video source list in the dialog, with the capture devices of the test
+// (and none of anyone else's).
+class SettingsDialogDevices : public SettingsDialog {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_lock.Acquire()) << "the capture devices stayed taken";
+        ASSERT_EQ(0u, CaptureDeviceCount()) << "capture devices of someone else are registered";
+        SettingsDialog::SetUp();
+    }
+
+    void Connect(const wchar_t* name) {
+        m_devices.push_back(
+            std::make_unique<FakeCaptureDevice>(UniqueName("SnapDialogTest_"), name));
+        ASSERT_TRUE(m_devices.back()->Registered());
+    }
+
+    static std::vector<std::string> Listed(HWND combo) {
+        std::vector<std::string> items;
+        const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+        for (LRESULT index = 0; index < count; ++index) {
+            std::vector<char> text(
+                static_cast<size_t>(SendMessageA(combo, CB_GETLBTEXTLEN, index, 0)) + 1, '\0');
+            SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+            items.push_back(text.data());
+        }
+        return items;
+    }
+
+private:
+    // Declared first, so it is released after the devices are gone.
+    CaptureDevicesLock m_lock;
+    std::vector<std::unique_ptr<FakeCaptureDevice>> m_devices;
+};
+
+struct UnpluggedCase {
+    const char* name;
+    const wchar_t* connected; // nullptr: no capture device at all
+    std::vector<std::string> listed;
+};
+void PrintTo(const UnpluggedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StoredCameraUnplugged : public SettingsDialogDevices,
+                              public ::testing::WithParamInterface<UnpluggedCase> {};
+
+// The camera the steps were made for is unplugged while the user changes
+// something else: OK must not forget it (nor swap in another camera).
+TEST_P(StoredCameraUnplugged, IsListedSelectedAndKeptAtOk) {
+    if (GetParam().connected) {
+        ASSERT_NO_FATAL_FAILURE(Connect(GetParam().connected));
+    }
+    WriteSettingString(kSectionVideo, "Pilote", "USB 28 Lab Camera");
+    Describe(0, kBroadcastDescription); // OK stores without a window of its own
+    std::vector<std::string> listed;
+    std::string shown;
+    const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        listed = Listed(Item(d, IDC_VIDEO_SOURCE));
+        shown = TextOf(d, IDC_VIDEO_SOURCE);
+        SetDlgItemTextA(d, IDC_DELAY, "420");
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(IDOK, run.result);
+    EXPECT_EQ(GetParam().listed, listed);
+    EXPECT_EQ("USB 28 Lab Camera (not connected)", shown);
+    EXPECT_EQ("USB 28 Lab Camera", ReadSettingString(kSectionVideo, "Pilote", "absent"));
+    EXPECT_EQ(420, ReadSettingInt(kSectionParam, "Delay", 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(VideoSource, StoredCameraUnplugged,
+                         ::testing::Values(UnpluggedCase{"NoDeviceConnected",
+                                                         nullptr,
+                                                         {"USB 28 Lab Camera (not connected)"}},
+                                           UnpluggedCase{"AnotherCameraConnected",
+                                                         L"Kelvra Desk Camera",
+                                                         {"Kelvra Desk Camera",
+                                                          "USB 28 Lab Camera (not connected)"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SettingsDialogDevices, WithNoCameraStoredNorConnectedOkWritesNone) {
+    Describe(0, kBroadcastDescription);
+    std::vector<std::string> listed = {"?"};
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        listed = Listed(Item(d, IDC_VIDEO_SOURCE));
+        Click(d, IDOK);
+    });
+    EXPECT_TRUE(listed.empty());
+    EXPECT_EQ("absent", ReadSettingString(kSectionVideo, "Pilote", "absent"));
 }
 
 struct RadioCase {

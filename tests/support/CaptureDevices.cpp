@@ -6,6 +6,16 @@ namespace {
 constexpr const char* kDevicesMutex = "SnapTests.VideoCaptureDevices";
 }
 
+DWORD CaptureDeviceCount() {
+    UniqueRegKey instance;
+    DWORD devices = 0;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kVideoCaptureInstanceKey, 0, KEY_READ,
+                      instance.receive()) == ERROR_SUCCESS)
+        RegQueryInfoKeyA(instance.get(), nullptr, nullptr, nullptr, &devices, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr);
+    return devices;
+}
+
 bool CaptureDevicesLock::Acquire() {
     m_mutex.reset(CreateMutexA(nullptr, FALSE, kDevicesMutex));
     if (!m_mutex)

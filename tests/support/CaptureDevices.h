@@ -16,6 +16,9 @@
 constexpr const char* kVideoCaptureInstanceKey =
     "CLSID\\{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\Instance";
 
+// How many capture devices are registered, in the caller's registry view.
+DWORD CaptureDeviceCount();
+
 // Ownership of the capture device registrations for one test.
 class CaptureDevicesLock {
 public:

@@ -7,6 +7,9 @@ std::string BuiltStandInLibrary() { return ToWindowsPath(KELVRATOUCH_DLL_PATH); 
 std::string BuiltLibraryWithoutExport() { return ToWindowsPath(NOEXPORT_DLL_PATH); }
 std::string BuiltCommandLineRecorder() { return ToWindowsPath(RECORD_COMMAND_LINE_PATH); }
 std::string BuiltNeverIdleProgram() { return ToWindowsPath(NEVER_IDLE_PATH); }
+std::string BuiltBroadcastListener() {
+    return ToWindowsPath(BROADCAST_LISTENER_PATH);
+}
 
 SnapInstall::SnapInstall(CameraLibrary library, const std::string& templateIni)
     : m_name(UniqueName("Snap")) {

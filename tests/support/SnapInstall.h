@@ -33,3 +33,6 @@ std::string BuiltLibraryWithoutExport();
 std::string BuiltCommandLineRecorder();
 // A windowed program that never becomes ready for input (see its source).
 std::string BuiltNeverIdleProgram();
+// Another program's windows of every kind, recording what is posted to them
+// (see its source).
+std::string BuiltBroadcastListener();

@@ -54,8 +54,9 @@ void RemoveTree(const std::string& path) {
             const std::string child = path + "\\" + name;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
+            else if (!DeleteFileA(child.c_str()) &&
+                     SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL))
+                DeleteFileA(child.c_str()); // a read-only file
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
