@@ -21,7 +21,47 @@ std::string LogTimestamp(const SYSTEMTIME& time) {
     return text;
 }
 
+std::string LogLockName(const std::string& path) {
+    std::string name = path;
+    // Object names may not hold backslashes; paths are alike in any case.
+    if (!name.empty())
+        (void)CharLowerBuffA(&name[0], static_cast<DWORD>(name.size()));
+    for (char& c : name)
+        if (c == '\\')
+            c = '/';
+    return "Local\\RunLog:" + name;
+}
+
 namespace {
+
+// Long enough for any copy to measure, turn and append; short enough that a
+// copy hung while holding the lock costs a line's order, never a hang.
+constexpr DWORD kLogLockWaitMs = 1000;
+
+// Taken for the measure, the turn and the append.
+class CLogLock {
+public:
+    explicit CLogLock(const std::string& path) {
+        m_mutex.reset(CreateMutexA(nullptr, FALSE, LogLockName(path).c_str()));
+        if (!m_mutex)
+            return;
+        const DWORD waited = WaitForSingleObject(m_mutex.get(), kLogLockWaitMs);
+        // An abandoned lock is ours: its holder ended in the middle of a line.
+        m_held = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~CLogLock() {
+        if (m_held)
+            (void)ReleaseMutex(m_mutex.get());
+    }
+    CLogLock(const CLogLock&) = delete;
+    CLogLock& operator=(const CLogLock&) = delete;
+
+    bool Held() const { return m_held; }
+
+private:
+    UniqueKernelHandle m_mutex;
+    bool m_held = false;
+};
 
 HANDLE OpenForAppending(const std::string& path) {
     // No waiting on a file someone holds without sharing: the line is lost.
@@ -30,14 +70,28 @@ HANDLE OpenForAppending(const std::string& path) {
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+ULONGLONG SizeOf(HANDLE file) {
+    LARGE_INTEGER size = {};
+    return GetFileSizeEx(file, &size) ? static_cast<ULONGLONG>(size.QuadPart) : 0;
+}
+
+bool WriteWhole(HANDLE file, const std::string& text) {
+    DWORD written = 0;
+    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
 } // namespace
 
 bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG rotateBytes) {
+    const CLogLock lock(path);
     UniqueKernelHandle file(OpenForAppending(path));
     if (!file)
         return false;
-    LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file.get(), &size) && static_cast<ULONGLONG>(size.QuadPart) >= rotateBytes) {
+    ULONGLONG size = SizeOf(file.get());
+    // Without the lock the line is appended but the log not turned: a turn
+    // is only safe when no other copy can be turning it too.
+    if (lock.Held() && size >= rotateBytes) {
         file.reset();
         // When the rename fails (the old file is held open), the log goes on
         // growing rather than losing lines.
@@ -46,11 +100,7 @@ bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG r
         if (!file)
             return false;
     }
-    const std::string whole = line + "\r\n";
-    DWORD written = 0;
-    return WriteFile(file.get(), whole.data(), static_cast<DWORD>(whole.size()), &written,
-                     nullptr) &&
-           written == whole.size();
+    return WriteWhole(file.get(), line + "\r\n");
 }
 
 void WriteLogLine(const std::string& text) {

@@ -7,6 +7,7 @@ std::string BuiltStandInLibrary() { return ToWindowsPath(KELVRATOUCH_DLL_PATH); 
 std::string BuiltLibraryWithoutExport() { return ToWindowsPath(NOEXPORT_DLL_PATH); }
 std::string BuiltCommandLineRecorder() { return ToWindowsPath(RECORD_COMMAND_LINE_PATH); }
 std::string BuiltNeverIdleProgram() { return ToWindowsPath(NEVER_IDLE_PATH); }
+std::string BuiltLogWriter() { return ToWindowsPath(LOG_WRITER_PATH); }
 
 SnapInstall::SnapInstall(CameraLibrary library, const std::string& templateIni)
     : m_name(UniqueName("Snap")) {

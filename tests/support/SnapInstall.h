@@ -33,3 +33,5 @@ std::string BuiltLibraryWithoutExport();
 std::string BuiltCommandLineRecorder();
 // A windowed program that never becomes ready for input (see its source).
 std::string BuiltNeverIdleProgram();
+// A console program that writes numbered lines to a run log (see its source).
+std::string BuiltLogWriter();
