@@ -4,6 +4,8 @@
 #include "common/Handles.h"
 #include "common/ModulePaths.h"
 
+#include <shlwapi.h>
+
 #include <cstdio>
 
 std::string LogFilePath() {
@@ -81,6 +83,22 @@ bool WriteWhole(HANDLE file, const std::string& text) {
            written == text.size();
 }
 
+// Whether the file at `path`, `size` bytes long, ends with `tail`.
+bool EndsWith(const std::string& path, ULONGLONG size, const std::string& tail) {
+    if (size < tail.size())
+        return false;
+    UniqueKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER at = {};
+    at.QuadPart = static_cast<LONGLONG>(size - tail.size());
+    std::string end(tail.size(), '\0');
+    DWORD read = 0;
+    return file && SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) &&
+           ReadFile(file.get(), &end[0], static_cast<DWORD>(end.size()), &read, nullptr) &&
+           read == end.size() && end == tail;
+}
+
 } // namespace
 
 bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG rotateBytes) {
@@ -94,13 +112,28 @@ bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG r
     if (lock.Held() && size >= rotateBytes) {
         file.reset();
         // When the rename fails (the old file is held open), the log goes on
-        // growing rather than losing lines.
+        // growing, up to its cap, rather than losing lines.
         (void)MoveFileExA(path.c_str(), (path + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
         file.reset(OpenForAppending(path));
         if (!file)
             return false;
+        size = SizeOf(file.get());
     }
-    return WriteWhole(file.get(), line + "\r\n");
+    const std::string whole = line + "\r\n";
+    if (size + whole.size() <= kLogCapFactor * rotateBytes)
+        return WriteWhole(file.get(), whole);
+
+    // Full: the last line says why the log stops, once.
+    const std::string name = PathFindFileNameA(path.c_str());
+    const std::string note = "the log stops here: it has reached twice its bound and cannot be "
+                             "turned while another program holds " +
+                             name + " or " + name + ".1 open; it goes on once it can be\r\n";
+    if (!EndsWith(path, size, note)) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        (void)WriteWhole(file.get(), LogTimestamp(now) + "  " + note);
+    }
+    return false;
 }
 
 void WriteLogLine(const std::string& text) {

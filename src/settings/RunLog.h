@@ -9,6 +9,10 @@
 // Past this size the log becomes "<name>.log.1" (one old file kept) and a new
 // one is started.
 constexpr ULONGLONG kLogRotateBytes = 1024 * 1024;
+// When it cannot be turned (another program holds it or its old file without
+// letting it be renamed), the log takes lines up to this many times its bound,
+// then one line saying why it stops there.
+constexpr ULONGLONG kLogCapFactor = 2;
 
 // The log file's full path: the settings file's folder, the executable's name.
 std::string LogFilePath();
@@ -27,7 +31,7 @@ std::string LogTimestamp(const SYSTEMTIME& time);
 // `path` + ".1" when it has reached `rotateBytes`. Opens and closes the file
 // each time, sharing it, so that support can read or delete it at any moment;
 // copies of the program writing the same file take turns. False when the line
-// could not be written.
+// could not be written (or the log is at its cap).
 bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG rotateBytes);
 
 // The lock every copy of the program takes to measure, turn and append to

@@ -119,6 +119,61 @@ TEST_F(RunLog, AnOldFileHeldOpenKeepsTheLogGrowingInsteadOfLosingLines) {
     EXPECT_EQ("0123456789\r\nmore\r\n", ReadTextFile(path));
 }
 
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+struct HeldFileCase {
+    const char* name;
+    const char* held; // the file another program holds open: the log or its old file
+    DWORD sharing;    // what that program lets others do with it meanwhile
+};
+
+class RunLogThatCannotTurn : public ::testing::TestWithParam<HeldFileCase> {};
+
+TEST_P(RunLogThatCannotTurn, StopsAtTwiceTheBoundSaysSoOnceAndTurnsOnceItCan) {
+    TempDir dir;
+    const std::string path = dir / "Snap.log";
+    constexpr ULONGLONG kBound = 100;
+    WriteTextFile(path + ".1", "old");
+    const std::string heldPath = path + GetParam().held;
+    WriteTextFile(heldPath, ReadTextFile(heldPath));
+    HANDLE held = CreateFileA(heldPath.c_str(), GENERIC_READ, GetParam().sharing, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::string kept;
+    for (int i = 0; i < 100; ++i) {
+        const std::string line = "line " + std::to_string(1000 + i); // 11 bytes with CR LF
+        if (AppendLogLine(path, line, kBound))
+            kept += line + "\r\n";
+    }
+    CloseHandle(held);
+    const std::string log = ReadTextFile(path);
+    // Every line it kept is there, in order, and no more than twice the bound
+    // of them; one line after them tells why the rest are missing.
+    ASSERT_EQ(kept, log.substr(0, kept.size()));
+    EXPECT_LE(kept.size(), 2 * kBound);
+    EXPECT_GT(kept.size() + 11, 2 * kBound) << "it stopped before the cap";
+    const std::string note = log.substr(kept.size());
+    EXPECT_EQ(1u, Occurrences(note, "\r\n")) << note;
+    EXPECT_NE(std::string::npos, note.find("cannot be turned")) << note;
+    EXPECT_EQ("old", ReadTextFile(path + ".1").substr(0, 3));
+
+    // Once nothing holds them, the next line turns the log.
+    ASSERT_TRUE(AppendLogLine(path, "after the release", kBound));
+    EXPECT_EQ("after the release\r\n", ReadTextFile(path));
+    EXPECT_EQ(log, ReadTextFile(path + ".1"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Held, RunLogThatCannotTurn,
+                         ::testing::Values(HeldFileCase{"OldFileByAViewer", ".1", FILE_SHARE_READ},
+                                           HeldFileCase{"LogByAViewerThatLetsItBeWritten", "",
+                                                        FILE_SHARE_READ | FILE_SHARE_WRITE}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(RunLogBetweenCopies, ACopyHangingWithTheLockCostsTheTurnNotTheLine) {
     TempDir dir;
     const std::string path = dir / "Snap.log";
