@@ -95,6 +95,21 @@ INSTANTIATE_TEST_SUITE_P(
                            true, ".", kNotFound}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(StartUp, ACameraLibraryThatWillNotLoadIsNamedWithTheSystemsReason) {
+    SnapInstall snap(CameraLibrary::NotALibrary, kTemplate);
+    const std::string library = snap.Folder() + "\\KelvraTouch.dll";
+    const std::string refusal = SystemRefusal(library);
+    TempDir workingFolder;
+    ChildProcess process(snap.ExePath(), workingFolder.Path());
+    ASSERT_TRUE(process.Started());
+    ASSERT_TRUE(process.WaitForExit(kGenerousMs)) << "Snap kept running";
+    const std::string log = ReadTextFile(snap.SettingsFolder() + "\\" + snap.Name() + ".log");
+    EXPECT_NE(std::string::npos, log.find(snap.Name() + " ends: the camera library " + library +
+                                          " could not be loaded: " + refusal))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("was found neither")) << log;
+}
+
 struct CloseCase {
     const char* name;
     WPARAM command;
@@ -125,21 +140,39 @@ INSTANTIATE_TEST_SUITE_P(Command, StartUpWithCameraButton,
                                            CloseCase{"TrayMenuClose", ID_TRAY_CLOSE}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StartUp, TheCameraLibraryIsFoundInAFolderOnThePath) {
+struct PathLibraryCase {
+    const char* name;
+    CameraLibrary besideExe;
+};
+
+class StartUpWithTheLibraryOnThePath : public ::testing::TestWithParam<PathLibraryCase> {};
+
+TEST_P(StartUpWithTheLibraryOnThePath, PollsItAndNamesItInTheLog) {
     // Where the platform itself would find a vendor library installed there.
-    SnapInstall snap(CameraLibrary::None, kTemplate);
-    TempDir libraryFolder, workingFolder;
-    ASSERT_TRUE(CopyFileA(BuiltStandInLibrary().c_str(),
-                          (libraryFolder / "KelvraTouch.dll").c_str(), FALSE));
+    SnapInstall snap(GetParam().besideExe, kTemplate);
+    TempDir libraryFolder, workingFolder, cameraControl;
+    const std::string library = libraryFolder / "KelvraTouch.dll";
+    ASSERT_TRUE(CopyFileA(BuiltStandInLibrary().c_str(), library.c_str(), FALSE));
     PathInFront path(libraryFolder.Path());
+    SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", cameraControl.Path().c_str());
     ChildProcess process(snap.ExePath(), workingFolder.Path());
+    SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", nullptr);
     const HWND window = process.WaitForWindow("Snap", kGenerousMs);
     ASSERT_NE(nullptr, window) << "Snap ended: the library was not found";
-    // The library logs its calls beside itself: Snap polls it.
-    EXPECT_TRUE(WaitForFile(libraryFolder / "KelvraTouchSim.log"));
+    // The stand-in records its calls: Snap polls it.
+    EXPECT_TRUE(WaitForFile(cameraControl / "KelvraTouchSim.log"));
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(process.WaitForExit(kGenerousMs));
+    const std::string log = ReadTextFile(snap.SettingsFolder() + "\\" + snap.Name() + ".log");
+    EXPECT_NE(std::string::npos, log.find("  camera library: " + library + "\r\n")) << log;
 }
+
+INSTANTIATE_TEST_SUITE_P(Library, StartUpWithTheLibraryOnThePath,
+                         ::testing::Values(PathLibraryCase{"Found", CameraLibrary::None},
+                                           // The search goes on past a file that will not load.
+                                           PathLibraryCase{"BehindAFileBesideSnapThatWillNotLoad",
+                                                           CameraLibrary::NotALibrary}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StartUp, WithoutATemplateTheSettingsFileIsMadeAtTheFirstWrite) {
     SnapInstall snap(CameraLibrary::StandIn);
