@@ -1,6 +1,7 @@
 #include "RunLog.h"
 
 #include "SettingsFile.h"
+#include "common/AnsiText.h"
 #include "common/Handles.h"
 #include "common/ModulePaths.h"
 
@@ -141,5 +142,6 @@ void WriteLogLine(const std::string& text) {
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
-    (void)AppendLogLine(LogFilePath(), LogTimestamp(now) + "  " + text, kLogRotateBytes);
+    // One event, one line, whatever the text quotes.
+    (void)AppendLogLine(LogFilePath(), LogTimestamp(now) + "  " + OnOneLine(text), kLogRotateBytes);
 }
