@@ -3,6 +3,7 @@
 #include "StepCheck.h"
 #include "common/Handles.h"
 #include "common/ModulePaths.h"
+#include "engine/CameraButtonLibrary.h"
 #include "settings/SettingsFile.h"
 #include "targeting/WindowOwner.h"
 
@@ -79,6 +80,18 @@ SettingsInUse ChooseSettings() {
         }
     }
     return settings;
+}
+
+// The camera library the resident program would use, or why it could not.
+// The library is loaded as the program would load it, then let go; its entry
+// point is never called.
+std::string CameraLibraryLine() {
+    RefusedLibrary refused;
+    const UniqueModule library(LoadCameraButtonLibrary(&refused));
+    const std::string problem = CameraLibraryProblem(library.get(), refused);
+    if (problem.empty())
+        return "Camera library: " + ModulePath(library.get());
+    return "Camera library: " + problem + "; " + ApplicationName() + " ends when started";
 }
 
 std::string StepName(int index) {
@@ -221,6 +234,7 @@ int RunCheck() {
     report.Line("Settings file: " + settings.path);
     for (const std::string& note : settings.notes)
         report.Line("  " + note);
+    report.Line(CameraLibraryLine());
     report.Line("Report: " + reportPath);
     report.Line("Nothing is posted, clicked or launched by this check.");
 

@@ -13,7 +13,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     // the program loads later on (the camera library has its own safe loader).
     KeepCurrentDirectoryOutOfLibrarySearch();
     // "/check" tells what the steps would do and ends: no window, no tray
-    // icon, no camera library. Any other command line starts as always.
+    // icon, and the camera library is only loaded to be named, never asked.
+    // Any other command line starts as always.
     if (IsCheckCommand(arguments))
         return RunCheck();
     theApp.InitInstance();

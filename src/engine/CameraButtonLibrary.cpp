@@ -1,5 +1,6 @@
 #include "CameraButtonLibrary.h"
 
+#include "StepReport.h"
 #include "common/ModulePaths.h"
 #include "common/SystemLibrary.h"
 
@@ -55,7 +56,7 @@ std::vector<std::string> SearchFolders() {
     return folders;
 }
 
-HMODULE LoadFromFolder(const std::string& folder) {
+HMODULE LoadFromFolder(const std::string& folder, RefusedLibrary& refused) {
     if (folder.empty())
         return nullptr;
     std::string path = JoinPath(folder, kCameraLibraryName);
@@ -70,14 +71,44 @@ HMODULE LoadFromFolder(const std::string& folder) {
     std::vector<wchar_t> widePath(static_cast<size_t>(wideLength));
     (void)MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath.data(), wideLength);
     // The library's own dependencies are looked up beside it too.
-    return LoadLibraryExW(widePath.data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE module = LoadLibraryExW(widePath.data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module || !refused.path.empty())
+        return module;
+    // "Not found" (126) is also the answer for a file that is there but lacks
+    // a library of its own: only the file's presence tells them apart.
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(widePath.data());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        refused = {JoinPath(folder, kCameraLibraryName), error};
+    return nullptr;
 }
 
 } // namespace
 
-HMODULE LoadCameraButtonLibrary() {
+HMODULE LoadCameraButtonLibrary(RefusedLibrary* refused) {
+    RefusedLibrary first;
     for (const std::string& folder : SearchFolders())
-        if (HMODULE module = LoadFromFolder(folder))
+        if (HMODULE module = LoadFromFolder(folder, first))
             return module;
+    if (refused)
+        *refused = first;
     return nullptr;
+}
+
+std::string CameraLibraryProblem(HMODULE module, const RefusedLibrary& refused) {
+    if (module) {
+        if (GetProcAddress(module, kCameraButtonExport))
+            return std::string();
+        return ModulePath(module) + " has no entry point " + kCameraButtonExport;
+    }
+    if (refused.path.empty())
+        return std::string(kCameraLibraryName) + " was found neither beside " + ApplicationName() +
+               ".exe nor in the system folders nor on PATH";
+    // The system's text may name the file as "%1" ("%1 is not a valid Win32
+    // application.").
+    std::string reason = SystemErrorText(refused.error);
+    const size_t insert = reason.find("%1");
+    if (insert != std::string::npos)
+        reason.replace(insert, 2, kCameraLibraryName);
+    return refused.path + " could not be loaded: " + reason;
 }

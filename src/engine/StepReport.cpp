@@ -1,5 +1,6 @@
 #include "StepReport.h"
 
+#include "common/AnsiText.h"
 #include "targeting/TargetRecords.h"
 #include "targeting/WindowWords.h"
 
@@ -49,13 +50,16 @@ namespace {
 // sentence keeps its advice within the balloon's room.
 std::string Shortened(const std::string& text) {
     constexpr size_t kMost = 60;
-    return text.size() <= kMost ? text : text.substr(0, kMost - 3) + "...";
+    return text.size() <= kMost ? text : CutBetweenCharacters(text, kMost - 3) + "...";
 }
 
 // The window a step looked for, from its stored record.
 std::string SoughtWindow(const ActionStep& step, bool shortened = false) {
     const WindowDescription record = ParseWindowDescription(step.windowDescription);
-    const auto name = [&](const std::string& text) { return shortened ? Shortened(text) : text; };
+    // A stored title may hold line breaks: the finder took it as the window had it.
+    const auto name = [&](const std::string& text) {
+        return OnOneLine(shortened ? Shortened(text) : text);
+    };
     if (!record.title.empty())
         return "a window titled \"" + name(record.title) + "\"";
     return "a window of class \"" + name(record.className) + "\"";

@@ -117,18 +117,11 @@ void CTapsyncDlg::OnButtonSnap() {
 }
 
 void CTapsyncDlg::LogCameraLibrary() {
-    if (!m_hCameraLibrary) {
-        WriteLogLine(ApplicationName() + " ends: the camera library " + kCameraLibraryName +
-                     " was found neither beside " + ApplicationName() +
-                     ".exe nor in the system folders nor on PATH");
-        return;
-    }
-    const std::string path = ModulePath(m_hCameraLibrary.get());
-    if (!m_pfnCameraButton)
-        WriteLogLine(ApplicationName() + " ends: the camera library " + path +
-                     " has no entry point " + kCameraButtonExport);
+    const std::string problem = CameraLibraryProblem(m_hCameraLibrary.get(), m_refusedLibrary);
+    if (problem.empty())
+        WriteLogLine("camera library: " + ModulePath(m_hCameraLibrary.get()));
     else
-        WriteLogLine("camera library: " + path);
+        WriteLogLine(ApplicationName() + " ends: the camera library " + problem);
 }
 
 void CTapsyncDlg::Wait(DWORD milliseconds) {

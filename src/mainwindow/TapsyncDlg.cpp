@@ -73,7 +73,7 @@ CTapsyncDlg::CTapsyncDlg(HWND parent) : CDialog(IDD_TAPSYNC_DIALOG, parent) {
     m_pollTimerId = 0;
     m_stepTimerId = 0;
     m_pfnCameraButton = nullptr;
-    m_hCameraLibrary.reset(LoadCameraButtonLibrary());
+    m_hCameraLibrary.reset(LoadCameraButtonLibrary(&m_refusedLibrary));
     if (m_hCameraLibrary)
         m_pfnCameraButton = reinterpret_cast<CameraButtonProc>(
             reinterpret_cast<void*>(GetProcAddress(m_hCameraLibrary.get(), kCameraButtonExport)));

@@ -119,6 +119,8 @@ private:
     CFailureNotices m_notices;
     CTrayIconCalls m_trayIconCalls;
     UniqueModule m_hCameraLibrary;
+    // The first file of the library's name that would not load, for the log.
+    RefusedLibrary m_refusedLibrary;
     CameraButtonProc m_pfnCameraButton;
     // The button's bitmap, replaced when "LittleIcon" or the scale changes.
     UniqueGdiObject m_buttonFace;

@@ -1,5 +1,6 @@
 #include "TrayIcon.h"
 
+#include "common/AnsiText.h"
 #include "common/PlatformLayout.h"
 #include "resources/resource.h"
 
@@ -25,8 +26,9 @@ HMENU CreateTrayMenu() {
 
 NOTIFYICONDATAA TrayWarningData(HWND window, const std::string& title, const std::string& text) {
     NOTIFYICONDATAA data = TrayIconData(window, NIF_INFO);
-    lstrcpynA(data.szInfoTitle, title.c_str(), sizeof data.szInfoTitle);
-    lstrcpynA(data.szInfo, text.c_str(), sizeof data.szInfo);
+    // Cut between characters: lstrcpynA would split a double-byte one.
+    lstrcpyA(data.szInfoTitle, CutBetweenCharacters(title, sizeof data.szInfoTitle - 1).c_str());
+    lstrcpyA(data.szInfo, CutBetweenCharacters(text, sizeof data.szInfo - 1).c_str());
     data.dwInfoFlags = NIIF_WARNING;
     return data;
 }

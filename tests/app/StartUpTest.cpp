@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -101,6 +102,21 @@ INSTANTIATE_TEST_SUITE_P(
                            true, ".", kNotFound}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(StartUp, ACameraLibraryThatWillNotLoadIsNamedWithTheSystemsReason) {
+    SnapInstall snap(CameraLibrary::NotALibrary, kTemplate);
+    const std::string library = snap.Folder() + "\\KelvraTouch.dll";
+    const std::string refusal = SystemRefusal(library);
+    TempDir workingFolder;
+    ChildProcess process(snap.ExePath(), workingFolder.Path());
+    ASSERT_TRUE(process.Started());
+    ASSERT_TRUE(process.WaitForExit(kGenerousMs)) << "Snap kept running";
+    const std::string log = ReadTextFile(snap.SettingsFolder() + "\\" + snap.Name() + ".log");
+    EXPECT_NE(std::string::npos, log.find(snap.Name() + " ends: the camera library " + library +
+                                          " could not be loaded: " + refusal))
+        << log;
+    EXPECT_EQ(std::string::npos, log.find("was found neither")) << log;
+}
+
 struct CloseCase {
     const char* name;
     WPARAM command;
@@ -131,21 +147,78 @@ INSTANTIATE_TEST_SUITE_P(Command, StartUpWithCameraButton,
                                            CloseCase{"TrayMenuClose", ID_TRAY_CLOSE}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(StartUp, TheCameraLibraryIsFoundInAFolderOnThePath) {
+struct PathLibraryCase {
+    const char* name;
+    CameraLibrary besideExe;
+    size_t folderLength; // the library's folder is made at least this long
+};
+
+std::wstring Extended(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], length);
+    wide.pop_back();
+    return L"\\\\?\\" + wide;
+}
+
+// Folders nested inside `base` until the path is at least `length` long;
+// only their extended form ("\\?\") reaches past MAX_PATH. Removed at the end.
+class NestedFolder {
+public:
+    NestedFolder(const std::string& base, size_t length) : m_path(base) {
+        while (m_path.size() < length) {
+            m_path += "\\Imaging workstation drivers";
+            CreateDirectoryW(Extended(m_path).c_str(), nullptr);
+            m_folders.push_back(m_path);
+        }
+    }
+    ~NestedFolder() {
+        DeleteFileW(Extended(m_path + "\\KelvraTouch.dll").c_str());
+        for (auto folder = m_folders.rbegin(); folder != m_folders.rend(); ++folder)
+            RemoveDirectoryW(Extended(*folder).c_str());
+    }
+    NestedFolder(const NestedFolder&) = delete;
+    NestedFolder& operator=(const NestedFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    std::vector<std::string> m_folders;
+};
+
+class StartUpWithTheLibraryOnThePath : public ::testing::TestWithParam<PathLibraryCase> {};
+
+TEST_P(StartUpWithTheLibraryOnThePath, PollsItAndNamesItInTheLog) {
     // Where the platform itself would find a vendor library installed there.
-    SnapInstall snap(CameraLibrary::None, kTemplate);
-    TempDir libraryFolder, workingFolder;
-    ASSERT_TRUE(CopyFileA(BuiltStandInLibrary().c_str(),
-                          (libraryFolder / "KelvraTouch.dll").c_str(), FALSE));
+    SnapInstall snap(GetParam().besideExe, kTemplate);
+    TempDir base, workingFolder, cameraControl;
+    const NestedFolder libraryFolder(base.Path(), GetParam().folderLength);
+    const std::string library = libraryFolder.Path() + "\\KelvraTouch.dll";
+    ASSERT_TRUE(
+        CopyFileW(Extended(BuiltStandInLibrary()).c_str(), Extended(library).c_str(), FALSE));
     PathInFront path(libraryFolder.Path());
+    SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", cameraControl.Path().c_str());
     ChildProcess process(snap.ExePath(), workingFolder.Path());
+    SetEnvironmentVariableA("KELVRATOUCH_SIM_DIR", nullptr);
     const HWND window = process.WaitForWindow("Snap", kGenerousMs);
     ASSERT_NE(nullptr, window) << "Snap ended: the library was not found";
-    // The library logs its calls beside itself: Snap polls it.
-    EXPECT_TRUE(WaitForFile(libraryFolder / "KelvraTouchSim.log"));
+    // The stand-in records its calls: Snap polls it.
+    EXPECT_TRUE(WaitForFile(cameraControl / "KelvraTouchSim.log"));
     PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(process.WaitForExit(kGenerousMs));
+    const std::string log = ReadTextFile(snap.SettingsFolder() + "\\" + snap.Name() + ".log");
+    EXPECT_NE(std::string::npos, log.find("  camera library: " + library + "\r\n")) << log;
 }
+
+INSTANTIATE_TEST_SUITE_P(Library, StartUpWithTheLibraryOnThePath,
+                         ::testing::Values(PathLibraryCase{"Found", CameraLibrary::None, 0},
+                                           // The search goes on past a file that will not load.
+                                           PathLibraryCase{"BehindAFileBesideSnapThatWillNotLoad",
+                                                           CameraLibrary::NotALibrary, 0},
+                                           // Snap itself lives at a path of ordinary length.
+                                           PathLibraryCase{"InAFolderDeeperThanMaxPath",
+                                                           CameraLibrary::None, MAX_PATH + 40}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(StartUp, WithoutATemplateTheSettingsFileIsMadeAtTheFirstWrite) {
     SnapInstall snap(CameraLibrary::StandIn);

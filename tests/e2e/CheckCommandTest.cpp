@@ -203,6 +203,39 @@ TEST_F(CheckCommand, SettingsThatCannotBeReadEndWithExitCodeOne) {
     RemoveDirectoryA(m_install->SettingsPath().c_str());
 }
 
+TEST_F(CheckCommand, TheCameraLibraryIsNamedOrWhySnapCannotUseIt) {
+    for (const CameraLibrary library : {CameraLibrary::StandIn, CameraLibrary::WithoutExport,
+                                        CameraLibrary::NotALibrary, CameraLibrary::None}) {
+        m_install = std::make_unique<SnapInstall>(
+            library, SettingsWith({{Description(m_title), "80;35", 0, {}}}));
+        const std::string path = m_install->Folder() + "\\KelvraTouch.dll";
+        const std::string ends = "; " + m_install->Name() + " ends when started";
+        std::string told;
+        switch (library) {
+        case CameraLibrary::StandIn:
+            told = path;
+            break;
+        case CameraLibrary::WithoutExport:
+            told = path + " has no entry point fnKelvraTouch" + ends;
+            break;
+        case CameraLibrary::NotALibrary:
+            told = path + " could not be loaded: " + SystemRefusal(path) + ends;
+            break;
+        case CameraLibrary::None:
+            told = "KelvraTouch.dll was found neither beside " + m_install->Name() +
+                   ".exe nor in the system folders nor on PATH" + ends;
+            break;
+        }
+        const CheckRun run = Check();
+        ASSERT_TRUE(run.ended);
+        EXPECT_TRUE(Contains(run.printed, "\r\nCamera library: " + told + "\r\n")) << run.printed;
+        // The steps are checked all the same.
+        EXPECT_EQ(0u, run.exitCode) << run.printed;
+    }
+    // The library was loaded at most: never asked about the button.
+    ExpectNothingReachedTheImager();
+}
+
 TEST_F(CheckCommand, AnyOtherCommandLineStartsTheResidentProgram) {
     StartInstall(SettingsWith({{Description(m_title), "80;35", 0, {}}}));
     ChildProcess snap(m_install->ExePath(), m_install->Folder(), "/checkup");

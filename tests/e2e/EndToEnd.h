@@ -170,6 +170,15 @@ protected:
     bool WaitForReceived(unsigned message, size_t count, DWORD timeoutMs = kGenerousMs) const {
         return WaitUntil([&] { return Received(message) >= count; }, timeoutMs);
     }
+    // The application closes; then a press, which finds nothing to click.
+    void PressOnceTheApplicationIsClosed() {
+        const HWND imager = m_imager->Window();
+        PostMessageA(imager, WM_APP + 0x101, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(imager); }));
+        // A press during the timed run (one "Delay" after its step) is ignored.
+        ASSERT_TRUE(WaitForPolls(10));
+        Press();
+    }
     // Keeps pressing until a new run has posted `firstMessage` once more.
     bool NextRunArrives(unsigned firstMessage, DWORD timeoutMs = kGenerousMs) {
         const size_t before = Received(firstMessage);

@@ -6,6 +6,7 @@
 #include "settings/RunLog.h"
 #include "settings/SettingsFile.h"
 #include "support/EventLogs.h"
+#include "support/DoubleByteText.h"
 #include "support/MainWindowHarness.h"
 #include "support/ImagingStation.h"
 #include "targeting/TargetRecords.h"
@@ -141,6 +142,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "NOT DONE: a window titled \"Imaging Station 2\" was not found",
                   "The imaging application is not running (Step 1 found no window titled "
                   "\"Imaging Station 2\"). Start it, then press again."},
+        CauseCase{"NotRunningByATitleWithLineBreaks", 0, 0,
+                  "800;600;SnapTestTop\tImaging\r\nStation\n2", kPathToC,
+                  "NOT DONE: a window titled \"Imaging  Station 2\" was not found",
+                  "The imaging application is not running (Step 1 found no window titled "
+                  "\"Imaging  Station 2\"). Start it, then press again."},
         CauseCase{"NotRunningByALongTitle", 0, 0,
                   "800;600;SnapTestTop\tImaging Station of the second floor, left-hand room, "
                   "by the window nearest the door",
@@ -168,6 +174,24 @@ INSTANTIATE_TEST_SUITE_P(
                   "NOT DONE: \"C:\\no\\such\\folder\\imaging.exe\" could not be started, error ",
                   "Step 3: \"C:\\no\\such\\folder\\imaging.exe\" could not be started (error "}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunReport, ADoubleByteTitleIsCutBetweenItsCharacters) {
+    if (!InDoubleByteCodePage())
+        GTEST_SKIP() << "runs with code page 932 (InCodePage932.*)";
+    // The notification quotes the first 57 bytes of a long title; an even
+    // prefix puts a character across that limit.
+    const std::string title = DoubleByteTitle("No", 40);
+    SetStep(0, 0, ("800;600;ClosedImager\t" + title).c_str(), kPathToC);
+    WithMainWindow([&](CScriptedMainWindow& w) { w.PerformStep(true, 0); });
+    EXPECT_NE(std::string::npos, Log().find("a window titled \"" + title + "\" was not found"))
+        << Log();
+    const std::vector<TrayCall> balloons = Balloons();
+    ASSERT_EQ(1u, balloons.size());
+    const std::string& info = balloons[0].info;
+    const size_t start = info.find("titled \"") + 8, end = info.find("...\")");
+    ASSERT_NE(std::string::npos, end) << info;
+    EXPECT_TRUE(CutBetweenCharacters(info.substr(start, end - start), title, 57));
+}
 
 TEST_F(RunReport, AtMostOneNotificationPerCauseAMinute) {
     ImagingStation station;

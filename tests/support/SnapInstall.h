@@ -6,7 +6,9 @@
 
 #include <string>
 
-enum class CameraLibrary { None, StandIn, WithoutExport };
+// NotALibrary: a text file with the library's name, which the system refuses
+// to load.
+enum class CameraLibrary { None, StandIn, WithoutExport, NotALibrary };
 
 class SnapInstall {
 public:
@@ -36,3 +38,10 @@ std::string BuiltNeverIdleProgram();
 // Another program's windows of every kind, recording what is posted to them
 // (see its source).
 std::string BuiltBroadcastListener();
+// A console program that writes numbered lines to a run log (see its source).
+std::string BuiltLogWriter();
+
+// What the system says when this process asks it to load the library at
+// `path`: "error <code> (<the system's text>)", "%1" in the text standing for
+// the file's name, as a reader of the log sees it.
+std::string SystemRefusal(const std::string& path);
