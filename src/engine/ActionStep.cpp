@@ -34,8 +34,8 @@ ActionStep ReadActionStep(int index, StepKeys keys) {
     step.targetPath = ReadStoredText(kSectionParam, StepKey("Destination", index).c_str());
     // A launch goes to no control.
     if (all || !launch)
-        step.control =
-            ParseControlIdentity(ReadStoredText(kSectionParam, StepKey(kControlKey, index).c_str()));
+        step.control = ParseControlIdentity(
+            ReadStoredText(kSectionParam, StepKey(kControlKey, index).c_str()));
     if (all || message) {
         step.message = ReadStepInt("Message", index, kDefaultMessage);
         // Only a value equal to the default needs a second look.

@@ -279,8 +279,8 @@ void CDialogParamTapsync::LoadActionStep(int index) {
                 m_storedTarget = step;
                 TargetWindow = found.window;
                 SetReadOnlyText(GetDlgItem(m_hWnd, IDC_TARGET_TEXT),
-                                WindowTextOf(found.window) + " - " +
-                                    IdentityInWords(step.control) + " (not found at its place)");
+                                WindowTextOf(found.window) + " - " + IdentityInWords(step.control) +
+                                    " (not found at its place)");
             }
         }
         break;

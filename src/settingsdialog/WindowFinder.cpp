@@ -106,7 +106,8 @@ LRESULT CDialogParamTapsync::OnFinderButtonUp(WPARAM, LPARAM lParam) {
         ClickPoint = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ClientToScreen(m_hWnd, &ClickPoint);
         m_releasedTarget = TargetWindow;
-        m_releasedIdentity = IdentityOfControl(GetAncestor(TargetWindow, GA_ROOT), TargetWindow, {0, 0});
+        m_releasedIdentity =
+            IdentityOfControl(GetAncestor(TargetWindow, GA_ROOT), TargetWindow, {0, 0});
         m_releasingCapture = true;
         ReleaseCapture();
         m_releasingCapture = false;

@@ -95,8 +95,8 @@ IdentityCheck CheckControlIdentity(HWND top, HWND atPath, const ControlIdentity&
         return Found(IdentityMatch::Moved, withText.front(), matches);
     if (withText.empty() && textNeeded)
         return Found(IdentityMatch::Missing, nullptr, 0);
-    return Found(IdentityMatch::Ambiguous, nullptr, withText.empty() ? matches
-                                                                     : static_cast<int>(withText.size()));
+    return Found(IdentityMatch::Ambiguous, nullptr,
+                 withText.empty() ? matches : static_cast<int>(withText.size()));
 }
 
 POINT PointInMovedControl(HWND top, HWND control, const ControlIdentity& identity, int refWidth,

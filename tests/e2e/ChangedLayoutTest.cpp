@@ -32,10 +32,10 @@ TEST_F(ChangedApplication, AFileWithoutTheIdentityBehavesAsBeforeAndOneWithItFol
     for (const LayoutRow& row : rows) {
         SCOPED_TRACE(row.name);
         RestartImager(row.layout);
-        std::string param =
-            "[Param]\r\nDelay=350\r\nStepByStep=1\r\n" + StoredTextEntry("SoftPos", "1150;900") +
-            StoredTextEntry("Base", "800;600;KelvraImagerStandIn\t" + m_title) +
-            StoredTextEntry("Destination", kPathToCapture);
+        std::string param = "[Param]\r\nDelay=350\r\nStepByStep=1\r\n" +
+                            StoredTextEntry("SoftPos", "1150;900") +
+                            StoredTextEntry("Base", "800;600;KelvraImagerStandIn\t" + m_title) +
+                            StoredTextEntry("Destination", kPathToCapture);
         if (row.withIdentity)
             param += StoredTextEntry("Control", kCaptureIdentity);
         StartSnapWith(param + "[Action]\r\nType=0\r\n[Video]\r\nPilote=USB 28 Camera\r\n");

@@ -387,8 +387,7 @@ TEST_F(Finder, AControlChosenWithTheFinderIsClickedAfterTheLayoutChangedOrNothin
     EXPECT_EQ(static_cast<unsigned>(WM_COMMAND), moved[before].Message());
     EXPECT_EQ(211u, moved[before].WParam()); // "Capture", BN_CLICKED
     EXPECT_TRUE(WaitUntil([&] {
-        return RunLog().find("found by its identity after the layout changed") !=
-               std::string::npos;
+        return RunLog().find("found by its identity after the layout changed") != std::string::npos;
     })) << RunLog();
 
     const struct {
@@ -421,8 +420,8 @@ TEST_F(Finder, AControlChosenWithTheFinderIsClickedAfterTheLayoutChangedOrNothin
     DWORD exitCode = 0;
     ASSERT_TRUE(check.WaitForExit(kGenerousMs, &exitCode));
     EXPECT_EQ(1u, exitCode);
-    const std::string report = ReadTextFile(m_install->SettingsFolder() + "\\" +
-                                            m_install->Name() + "-check.txt");
+    const std::string report =
+        ReadTextFile(m_install->SettingsFolder() + "\\" + m_install->Name() + "-check.txt");
     EXPECT_NE(std::string::npos, report.find("  Recorded control: [Button] \"Capture\" id 211"))
         << report;
     EXPECT_NE(std::string::npos,

@@ -66,9 +66,8 @@ const std::vector<Button> kSharedId = {{"Delete", kDelete, "Delete", 10},
                                        {"Capture 2", kCapture, "Capture 2", 130},
                                        {"Capture", kCapture, "Capture", 170}};
 // Controls without ids, which an identity without text cannot tell apart.
-const std::vector<Button> kUnnamed = {{"Delete", kDelete, "Delete", 10},
-                                      {"Unnamed", 0, "", 130},
-                                      {"Unnamed too", 0, "", 170}};
+const std::vector<Button> kUnnamed = {
+    {"Delete", kDelete, "Delete", 10}, {"Unnamed", 0, "", 130}, {"Unnamed too", 0, "", 170}};
 
 constexpr const char* kPathToCapture = "1;110;65";
 
@@ -146,8 +145,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "identity"},
         LayoutCase{"SharedIdTheTextDecides", &kSharedId, true, kCaptureIdentity, 8, "Capture", 0,
                    "done: "},
-        LayoutCase{"WithoutIdentityAsRecorded", &kRecorded, false, {}, 0, "P", kCapture,
-                   "done: "},
+        LayoutCase{"WithoutIdentityAsRecorded", &kRecorded, false, {}, 0, "P", kCapture, "done: "},
         LayoutCase{"WithoutIdentityThePathDecides", &kMoved, false, {}, 0, "P", kDelete, "done: "},
         LayoutCase{"NoIdNoTextThePathDecides", &kUnnamed, true, Identity(0, ""), 0, "P", kDelete,
                    "done: "}),

@@ -861,8 +861,8 @@ TEST_F(SettingsDialog, AControlThatIsNotAtItsPlaceIsSaidSoAndOkKeepsTheRecordedO
     } cases[] = {{"gone", false}, {"moved", true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        HWND moved = c.elsewhere ? application.Add(application.Top(), 100, 300, 80, 24, true, 211)
-                                 : nullptr;
+        HWND moved =
+            c.elsewhere ? application.Add(application.Top(), 100, 300, 80, 24, true, 211) : nullptr;
         if (moved)
             SetWindowTextA(moved, "Capture");
         Describe(0, "800;600;SnapTestTop\t", "140;112");
