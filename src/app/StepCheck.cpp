@@ -2,6 +2,7 @@
 
 #include "engine/StepPlan.h"
 #include "engine/StepReport.h"
+#include "targeting/ControlIdentity.h"
 #include "targeting/TargetPaths.h"
 #include "targeting/WindowOwner.h"
 #include "targeting/WindowWords.h"
@@ -145,6 +146,12 @@ void DescribeFoundWindow(CCheckReport& report, const StepPlan& plan) {
                     "itself");
     else
         report.Line("  Control: none needed; the step goes to the window itself");
+    if (step.control.IsKnown() && step.type != static_cast<int>(ActionType::ExternalLauncher))
+        report.Line("  Recorded control: " + IdentityInWords(step.control));
+    if (plan.identity.match == IdentityMatch::Moved)
+        report.Line("  Found by its identity after the layout changed; the stored path leads to " +
+                    (plan.atPath ? WindowInWords(plan.atPath) : std::string("no control")) +
+                    " now");
     POINT screen = plan.resolved.point;
     (void)ClientToScreen(plan.window, &screen);
     report.Line(FormatText(

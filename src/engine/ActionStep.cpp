@@ -4,6 +4,11 @@
 
 namespace {
 
+// The key of the control's identity, beside "Base" and "Destination".
+constexpr const char* kControlKey = "Control";
+// A stored text comes back whole up to this many characters.
+constexpr size_t kStoredTextReadBack = 127;
+
 int ReadStepInt(const char* baseName, int index, int defaultValue) {
     return ReadSettingInt(kSectionAction, StepKey(baseName, index).c_str(), defaultValue);
 }
@@ -27,6 +32,10 @@ ActionStep ReadActionStep(int index, StepKeys keys) {
     const bool launch = step.type == static_cast<int>(ActionType::ExternalLauncher);
     step.windowDescription = ReadStoredText(kSectionParam, StepKey("Base", index).c_str());
     step.targetPath = ReadStoredText(kSectionParam, StepKey("Destination", index).c_str());
+    // A launch goes to no control.
+    if (all || !launch)
+        step.control = ParseControlIdentity(
+            ReadStoredText(kSectionParam, StepKey(kControlKey, index).c_str()));
     if (all || message) {
         step.message = ReadStepInt("Message", index, kDefaultMessage);
         // Only a value equal to the default needs a second look.
@@ -59,6 +68,8 @@ void WriteActionStep(int index, const ActionStep& step) {
     writeString("ExtAppParam", step.parameters);
     WriteStoredText(kSectionParam, StepKey("Base", index).c_str(), step.windowDescription);
     WriteStoredText(kSectionParam, StepKey("Destination", index).c_str(), step.targetPath);
+    WriteStoredText(kSectionParam, StepKey(kControlKey, index).c_str(),
+                    FormatControlIdentity(step.control, kStoredTextReadBack));
 }
 
 int ReadStoredStepType(int index) {

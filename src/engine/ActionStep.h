@@ -1,6 +1,8 @@
 #pragma once
 // One step of the sequence: its kind and the keys that make it up. This is the
 // one place that knows those keys and their defaults.
+#include "targeting/TargetRecords.h"
+
 #include <string>
 
 // Stored under the step's "Type" key: the "Function" radio button's id - 1010.
@@ -51,6 +53,9 @@ struct ActionStep {
     // the way from it to the control.
     std::string windowDescription;
     std::string targetPath;
+    // What the control was when it was chosen; unknown in files written
+    // before it was recorded, whose steps follow their path alone.
+    ControlIdentity control;
 };
 
 enum class StepKeys {

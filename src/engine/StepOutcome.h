@@ -10,6 +10,9 @@ enum class StepResult {
     UnknownType,
     PostRefused,  // the system refused a post: `error` says why
     LaunchFailed, // the program could not be started: `error` says why
+    // The path leads to another control than the one recorded, and the
+    // recorded one is nowhere in the window, or is there more than once.
+    ControlChanged,
 };
 
 struct StepOutcome {
@@ -23,6 +26,12 @@ struct StepOutcome {
     // The stored path led to no control (the application's layout changed):
     // the step went to the window itself.
     bool controlNotFound = false;
+    // The path led elsewhere after the layout changed: the step went to the
+    // recorded control, found by its identity.
+    bool foundByIdentity = false;
+    // For ControlChanged: how many controls of the recorded identity the
+    // window holds (0: none, or several that nothing tells apart).
+    int identityMatches = 0;
     // The window belongs to a process of higher integrity than Snap's: the
     // system drops what Snap posts to it.
     bool higherIntegrity = false;

@@ -120,6 +120,35 @@ void PlanOperation(StepPlan& plan, const ActionStep& step) {
     plan.refusal = StepResult::UnknownType;
 }
 
+bool UsesControl(const ActionStep& step) {
+    return step.control.IsKnown() && step.type >= static_cast<int>(ActionType::ButtonClick) &&
+           step.type <= static_cast<int>(ActionType::MouseClick);
+}
+
+// The recorded control, wherever the layout put it, or nothing: false when
+// the step is refused because the control has changed.
+bool CheckIdentity(StepPlan& plan, const ActionStep& step) {
+    plan.identity = CheckControlIdentity(plan.window, plan.resolved.control, step.control);
+    switch (plan.identity.match) {
+    case IdentityMatch::AsRecorded:
+    case IdentityMatch::CannotTell:
+        return true;
+    case IdentityMatch::Moved:
+        plan.target = plan.identity.control;
+        plan.controlNotFound = false;
+        plan.resolved.control = plan.identity.control;
+        plan.resolved.point = PointInMovedControl(plan.window, plan.identity.control, step.control,
+                                                  plan.found.refWidth, plan.found.refHeight);
+        return true;
+    case IdentityMatch::Missing:
+    case IdentityMatch::Ambiguous:
+        break;
+    }
+    plan.refusal = StepResult::ControlChanged;
+    plan.controlNotFound = false;
+    return false;
+}
+
 } // namespace
 
 HWND CommandRecipient(HWND target) {
@@ -236,6 +265,9 @@ StepPlan PlanStep(const ActionStep& step, int index) {
         if (plan.resolved.control)
             plan.target = plan.resolved.control;
         plan.controlNotFound = PathLostItsControl(plan.path, plan.resolved);
+        plan.atPath = plan.resolved.control;
+        if (UsesControl(step) && !CheckIdentity(plan, step))
+            return plan;
     }
     // The type counts only once the window is found: a step without its
     // window is told as such, whatever its type.
@@ -257,6 +289,8 @@ StepOutcome PlannedOutcome(const StepPlan& plan) {
     outcome.window = plan.window;
     outcome.target = plan.target;
     outcome.controlNotFound = plan.controlNotFound;
+    outcome.foundByIdentity = plan.identity.match == IdentityMatch::Moved;
+    outcome.identityMatches = plan.identity.matches;
     return outcome;
 }
 

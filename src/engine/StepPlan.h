@@ -5,6 +5,7 @@
 #include "ActionStep.h"
 #include "PlannedClick.h"
 #include "StepOutcome.h"
+#include "targeting/ControlIdentity.h"
 #include "targeting/TargetPaths.h"
 #include "targeting/WindowOwner.h"
 
@@ -35,6 +36,10 @@ struct StepPlan {
     // The stored path led to no control (the application's layout changed):
     // the window itself takes the step.
     bool controlNotFound = false;
+    // The path's control checked against the recorded one (a step without a
+    // recorded identity is not checked: CannotTell).
+    IdentityCheck identity;
+    HWND atPath = nullptr; // the control the stored path leads to now
 
     // Why nothing would be done, or Performed when something would be.
     StepResult refusal = StepResult::Performed;

@@ -1,6 +1,7 @@
 #include "StepReport.h"
 
 #include "common/AnsiText.h"
+#include "targeting/ControlIdentity.h"
 #include "targeting/TargetRecords.h"
 #include "targeting/WindowWords.h"
 
@@ -26,6 +27,8 @@ FailureCause CauseOf(const StepOutcome& outcome) {
                    : FailureCause::PostRefused;
     case StepResult::LaunchFailed:
         return FailureCause::LaunchFailed;
+    case StepResult::ControlChanged:
+        return FailureCause::ControlChanged;
     }
     return FailureCause::None;
 }
@@ -72,6 +75,13 @@ std::string WhereItWent(const StepOutcome& outcome) {
     return words;
 }
 
+// What stands where the recorded control stood.
+std::string AtItsPlace(const StepOutcome& outcome) {
+    if (outcome.target && outcome.target != outcome.window)
+        return WindowInWords(outcome.target);
+    return "no control";
+}
+
 constexpr const char* kNotDone = "NOT DONE: ";
 constexpr const char* kControlGoneWords =
     "the stored path leads to no control any more, so the step went to the window itself";
@@ -88,7 +98,17 @@ std::string OutcomeInWords(const StepOutcome& outcome, const ActionStep& step) {
         words = "done: " + WhereItWent(outcome);
         if (outcome.controlNotFound)
             words += std::string("; ") + kControlGoneWords;
+        if (outcome.foundByIdentity)
+            words += "; found by its identity after the layout changed";
         break;
+    case StepResult::ControlChanged:
+        return kNotDone + std::string("the control has changed: expected ") +
+               IdentityInWords(step.control) + ", at its place now " + AtItsPlace(outcome) +
+               (outcome.identityMatches > 1
+                    ? "; " + std::to_string(outcome.identityMatches) +
+                          " controls of that identity, which nothing tells apart, are in "
+                    : std::string("; no control of that identity is in ")) +
+               "window " + WindowInWords(outcome.window);
     case StepResult::NoWindowDescription:
         return kNotDone + std::string("the step has no target window");
     case StepResult::WindowNotRunning:
@@ -144,6 +164,11 @@ std::string NoticeText(FailureCause cause, int stepIndex, const ActionStep& step
     case FailureCause::ControlGone:
         return stepName + ": the imaging application's window was found but its control is "
                           "gone. Open Setup and reconfigure the step.";
+    case FailureCause::ControlChanged:
+        return stepName + ": the control has changed (expected " +
+               Shortened(IdentityInWords(step.control)) + ", found " +
+               Shortened(AtItsPlace(outcome)) +
+               "). Nothing was clicked. Open Setup and drag the target symbol onto it again.";
     case FailureCause::HigherIntegrity:
         return "The imaging application runs as administrator and Snap does not, so Windows "
                "drops Snap's clicks. Start both the same way.";

@@ -13,6 +13,7 @@ enum class FailureCause {
     NoTarget,            // the step has no target stored
     NotRunning,          // the imaging application's window was not found
     ControlGone,         // its window was found, its control no longer
+    ControlChanged,      // the path leads to another control than the recorded one
     HigherIntegrity,     // it runs as administrator and Snap does not
     BroadcastMouseClick, // a mouse click cannot go to every window
     UnknownType,

@@ -6,6 +6,7 @@
 #include "engine/ActionStep.h"
 #include "resources/resource.h"
 #include "settings/SettingsFile.h"
+#include "targeting/ControlIdentity.h"
 #include "targeting/TargetPaths.h"
 
 #include <commdlg.h>
@@ -266,7 +267,22 @@ void CDialogParamTapsync::LoadActionStep(int index) {
         TargetWindow = resolved.control;
         ClickPoint = resolved.point;
         ClientToScreen(found.window, &ClickPoint);
+        m_keepStoredTarget = false;
         ShowTargetText();
+        if (step.control.IsKnown()) {
+            const IdentityMatch match =
+                CheckControlIdentity(found.window, resolved.control, step.control).match;
+            if (match != IdentityMatch::AsRecorded && match != IdentityMatch::CannotTell) {
+                // Not what was recorded: the box says so, and the step keeps
+                // its record until a new drag replaces it.
+                m_keepStoredTarget = true;
+                m_storedTarget = step;
+                TargetWindow = found.window;
+                SetReadOnlyText(GetDlgItem(m_hWnd, IDC_TARGET_TEXT),
+                                WindowTextOf(found.window) + " - " + IdentityInWords(step.control) +
+                                    " (not found at its place)");
+            }
+        }
         break;
     }
     }
@@ -299,11 +315,39 @@ void CDialogParamTapsync::SaveActionStep() {
     step.lParam = parameters ? number(IDC_LPARAM) : 0;
     step.program = launcher ? text(IDC_APPLICATION) : "";
     step.parameters = launcher ? text(IDC_PARAMETERS) : "";
+    if (m_keepStoredTarget && TargetWindow != HWND_BROADCAST) {
+        step.windowDescription = m_storedTarget.windowDescription;
+        step.targetPath = m_storedTarget.targetPath;
+        step.control = m_storedTarget.control;
+        WriteActionStep(index, step);
+        return;
+    }
     step.windowDescription = DescribeWindow(TargetWindow, Checked(IDC_SEARCH_TITLE));
     const HWND top = TargetWindow == HWND_BROADCAST ? HWND_BROADCAST : TopLevelOf(TargetWindow);
     const bool clicks = step.type == static_cast<int>(ActionType::MouseClick);
     step.targetPath = DescribeTargetPath(top, TargetWindow, clicks ? &ClickPoint : nullptr);
+    step.control = IdentityToStore(top, clicks);
     WriteActionStep(index, step);
+}
+
+ControlIdentity CDialogParamTapsync::IdentityToStore(HWND top, bool clicks) const {
+    if (!TargetWindow || TargetWindow == HWND_BROADCAST || !IsWindow(TargetWindow))
+        return ControlIdentity();
+    // The point the path stores: the click point, or the control's centre.
+    POINT point = ClickPoint;
+    if (!clicks) {
+        RECT area = {};
+        (void)GetClientRect(TargetWindow, &area);
+        point = {area.right / 2, area.bottom / 2};
+        (void)ClientToScreen(TargetWindow, &point);
+    }
+    (void)ScreenToClient(top, &point);
+    ControlIdentity identity = IdentityOfControl(top, TargetWindow, point);
+    // A caption read when the drag ended is what the user chose, even if it
+    // has toggled since.
+    if (TargetWindow == m_releasedTarget && m_releasedIdentity.IsKnown())
+        identity.text = m_releasedIdentity.text;
+    return identity;
 }
 
 void CDialogParamTapsync::ShowTargetText() {
@@ -315,7 +359,10 @@ void CDialogParamTapsync::ShowTargetText() {
     SetReadOnlyText(box, WindowTextOf(top) + " - " + WindowTextOf(TargetWindow));
 }
 
-void CDialogParamTapsync::OnBroadcastClicked() { TargetWindow = HWND_BROADCAST; }
+void CDialogParamTapsync::OnBroadcastClicked() {
+    TargetWindow = HWND_BROADCAST;
+    m_keepStoredTarget = false;
+}
 
 void CDialogParamTapsync::OnBrowseApplication() {
     // Starts in the program's own folder.

@@ -4,6 +4,7 @@
 // directly; Cancel puts back what it held when the dialog opened.
 #include "dialoglayer/Dialog.h"
 #include "dialoglayer/MessageTable.h"
+#include "engine/ActionStep.h"
 
 #include <string>
 
@@ -51,6 +52,18 @@ private:
     HWND m_targetBeforeDrag = nullptr;
     POINT m_clickPointBeforeDrag = {0, 0};
     std::string m_targetTextBeforeDrag;
+    bool m_keepStoredTargetBeforeDrag = false;
+
+    // The shown step's stored path no longer leads to its recorded control:
+    // until a new drag (or Broadcast) chooses one, saving keeps the stored
+    // window, path and identity rather than whatever stands there now.
+    bool m_keepStoredTarget = false;
+    ActionStep m_storedTarget;
+    // What the control chosen by the last drag was when the button came up.
+    HWND m_releasedTarget = nullptr;
+    ControlIdentity m_releasedIdentity;
+    // The identity to store for TargetWindow, with the step's point in it.
+    ControlIdentity IdentityToStore(HWND top, bool clicks) const;
 
     void OnActionSelected();
     void OnBrowseApplication();

@@ -5,6 +5,7 @@
 
 #include "common/DisplayScale.h"
 #include "resources/resource.h"
+#include "targeting/ControlIdentity.h"
 #include "targeting/WindowPicking.h"
 
 namespace {
@@ -59,6 +60,7 @@ LRESULT CDialogParamTapsync::OnFinderButtonDown(WPARAM, LPARAM) {
         m_targetBeforeDrag = TargetWindow;
         m_clickPointBeforeDrag = ClickPoint;
         m_targetTextBeforeDrag = WindowText(GetDlgItem(m_hWnd, IDC_TARGET_TEXT));
+        m_keepStoredTargetBeforeDrag = m_keepStoredTarget;
         // Out of the way of what the user is pointing at.
         MoveWindow(m_hWnd, SavedDialogRect.left, SavedDialogRect.top,
                    SavedDialogRect.right - SavedDialogRect.left, 0, TRUE);
@@ -94,6 +96,7 @@ LRESULT CDialogParamTapsync::OnFinderMouseMove(WPARAM, LPARAM lParam) {
         return 0; // still the same control: nothing to redraw
     g_frame.MoveTo(candidate);
     TargetWindow = candidate;
+    m_keepStoredTarget = false; // a new choice replaces the stored one
     ShowTargetText();
     return 0;
 }
@@ -102,6 +105,9 @@ LRESULT CDialogParamTapsync::OnFinderButtonUp(WPARAM, LPARAM lParam) {
     if (GetCapture() == m_hWnd) {
         ClickPoint = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ClientToScreen(m_hWnd, &ClickPoint);
+        m_releasedTarget = TargetWindow;
+        m_releasedIdentity =
+            IdentityOfControl(GetAncestor(TargetWindow, GA_ROOT), TargetWindow, {0, 0});
         m_releasingCapture = true;
         ReleaseCapture();
         m_releasingCapture = false;
@@ -126,6 +132,7 @@ void CDialogParamTapsync::CancelDrag() {
     EndDrag();
     TargetWindow = m_targetBeforeDrag;
     ClickPoint = m_clickPointBeforeDrag;
+    m_keepStoredTarget = m_keepStoredTargetBeforeDrag;
     SetDlgItemTextA(m_hWnd, IDC_TARGET_TEXT, m_targetTextBeforeDrag.c_str());
 }
 

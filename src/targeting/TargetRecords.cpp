@@ -88,3 +88,31 @@ std::string FormatTargetPath(const std::vector<int>& indices, int x, int y) {
         text += std::to_string(index) + ";";
     return text + std::to_string(x) + ";" + std::to_string(y);
 }
+
+std::string FormatControlIdentity(const ControlIdentity& identity, size_t maxLength) {
+    if (!identity.IsKnown())
+        return std::string();
+    std::string record = std::to_string(identity.id) + ";" + std::to_string(identity.offsetX) +
+                         ";" + std::to_string(identity.offsetY) + ";" + identity.className + "\t";
+    if (record.size() < maxLength)
+        record += identity.text.substr(0, maxLength - record.size());
+    return record;
+}
+
+ControlIdentity ParseControlIdentity(const std::string& record) {
+    ControlIdentity identity;
+    const std::vector<std::string> fields = SplitFields(record.substr(0, record.find('\t')));
+    const size_t tab = record.find('\t');
+    if (fields.size() < 4 || tab == std::string::npos)
+        return identity;
+    identity.id = LeadingInteger(fields[0].c_str());
+    identity.offsetX = LeadingInteger(fields[1].c_str());
+    identity.offsetY = LeadingInteger(fields[2].c_str());
+    // The class is what follows the third ";", up to the TAB.
+    size_t classStart = 0;
+    for (int i = 0; i < 3; ++i)
+        classStart = record.find(';', classStart) + 1;
+    identity.className = record.substr(classStart, tab - classStart);
+    identity.text = record.substr(tab + 1);
+    return identity;
+}

@@ -42,3 +42,25 @@ struct TargetPath {
 
 TargetPath ParseTargetPath(const std::string& text);
 std::string FormatTargetPath(const std::vector<int>& indices, int x, int y);
+
+//   ControlIdentity    "%d;%d;%d;%s\t%s": the control id, the step's point in
+//                      the control's client area at the reference size, then
+//                      the control's class, a TAB and its text.
+struct ControlIdentity {
+    std::string className; // empty: no identity was recorded
+    int id = 0;
+    // The text tells controls apart only where the class and id do not: a
+    // caption may toggle ("Live"/"Freeze").
+    std::string text;
+    int offsetX = 0; // the step's point in the control, at the reference size
+    int offsetY = 0;
+
+    bool IsKnown() const { return !className.empty(); }
+};
+
+// The record of an identity; the text is cut so that the record stays within
+// `maxLength` bytes, what a stored text gives back whole. An unknown identity
+// is the empty record.
+std::string FormatControlIdentity(const ControlIdentity& identity, size_t maxLength);
+// An empty or malformed record is an unknown identity.
+ControlIdentity ParseControlIdentity(const std::string& record);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -186,6 +187,33 @@ protected:
         const bool arrived = WaitForReceived(firstMessage, before + 1, timeoutMs);
         CameraIni("IdleResult=1\r\n");
         return arrived;
+    }
+
+    // The stand-in imaging application started again, as another version of
+    // it would be (e.g. "/layout:2"); its log goes on in the same file.
+    void RestartImager(const std::string& arguments) {
+        m_imager.reset();
+        m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title, arguments);
+        ASSERT_NE(nullptr, m_imager->Window());
+    }
+    std::string RunLog() const {
+        return ReadTextFile(m_install->SettingsFolder() + "\\" + m_install->Name() + ".log");
+    }
+    // The messages received after the first `before`, once a marker posted
+    // now has arrived: whatever Snap posted earlier is in the queue before it.
+    std::vector<ImagerEvent> ReceivedSince(size_t before) const {
+        constexpr unsigned kMarker = WM_USER + 0x7D;
+        std::vector<ImagerEvent> received;
+        if (!PostMessageA(m_imager->Window(), kMarker, 0, 0))
+            return received;
+        WaitUntil([&] {
+            received = m_imager->Messages();
+            return received.size() > before && received.back().Message() == kMarker;
+        });
+        received.erase(received.begin(), received.begin() + std::min(before, received.size()));
+        if (!received.empty() && received.back().Message() == kMarker)
+            received.pop_back();
+        return received;
     }
 
     // Which steps the imaging application received, in order.

@@ -426,3 +426,77 @@ TEST_F(Finder, OkPressedDuringADragStoresTheTargetAndClickPointFromBeforeIt) {
 }
 
 } // namespace
+
+namespace {
+
+// "Capture" of the inner panel chosen with the finder, then the imaging
+// application updated: the step clicks "Capture" where it moved, and where
+// it is gone or doubled it clicks nothing and says why.
+TEST_F(Finder, AControlChosenWithTheFinderIsClickedAfterTheLayoutChangedOrNothingIs) {
+    const HWND settings = OpenSettingsWithoutSteps();
+    ASSERT_NE(nullptr, settings);
+    const int height = WindowHeight(settings);
+    const HWND box = GetDlgItem(settings, IDC_TARGET_TEXT);
+    ASSERT_TRUE(StartFinderDrag(settings));
+    MovePointerTo(CentreOfWindow(InnerPanelCapture()));
+    ASSERT_TRUE(WaitUntil([&] { return EditText(box) == m_title + " - Capture"; }))
+        << EditText(box);
+    RunLinuxProgram("/usr/bin/xdotool mouseup 1");
+    ASSERT_TRUE(WaitUntil([&] { return WindowHeight(settings) == height; }));
+    SendMessageA(GetDlgItem(settings, IDC_FUNCTION_CLICK), BM_CLICK, 0, 0); // "Button click"
+    ASSERT_TRUE(ConfirmSettings(settings));
+
+    // "Delete" now stands where "Capture" stood.
+    RestartImager("/layout:2");
+    size_t before = m_imager->Messages().size();
+    Press();
+    const std::vector<ImagerEvent> moved = m_imager->WaitForMessages(before + 1);
+    ASSERT_GT(moved.size(), before);
+    EXPECT_EQ("panel:210", moved[before].receiver);
+    EXPECT_EQ(static_cast<unsigned>(WM_COMMAND), moved[before].Message());
+    EXPECT_EQ(211u, moved[before].WParam()); // "Capture", BN_CLICKED
+    EXPECT_TRUE(WaitUntil([&] {
+        return RunLog().find("found by its identity after the layout changed") != std::string::npos;
+    })) << RunLog();
+
+    const struct {
+        const char* layout;
+        const char* told;
+    } changes[] = {
+        {"/layout:3", "no control of that identity is in window"},
+        {"/layout:4", "2 controls of that identity, which nothing tells apart"},
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.layout);
+        RestartImager(change.layout);
+        before = m_imager->Messages().size();
+        const size_t toldBefore = RunLog().size();
+        Press();
+        ASSERT_TRUE(WaitUntil([&] {
+            return RunLog().find(change.told, toldBefore) != std::string::npos;
+        })) << RunLog();
+        EXPECT_NE(std::string::npos,
+                  RunLog().find("NOT DONE: the control has changed: expected [Button] \"Capture\" "
+                                "id 211, at its place now [Button] \"Delete\" id 214",
+                                toldBefore))
+            << RunLog();
+        EXPECT_TRUE(ReceivedSince(before).empty()) << "the stand-in received a message";
+    }
+
+    // /check, on the application without "Capture", names the cause too.
+    RestartImager("/layout:3");
+    ChildProcess check(m_install->ExePath(), m_install->Folder(), "/check");
+    DWORD exitCode = 0;
+    ASSERT_TRUE(check.WaitForExit(kGenerousMs, &exitCode));
+    EXPECT_EQ(1u, exitCode);
+    const std::string report =
+        ReadTextFile(m_install->SettingsFolder() + "\\" + m_install->Name() + "-check.txt");
+    EXPECT_NE(std::string::npos, report.find("  Recorded control: [Button] \"Capture\" id 211"))
+        << report;
+    EXPECT_NE(std::string::npos,
+              report.find("Action #01: the control has changed: expected [Button] \"Capture\" id "
+                          "211"))
+        << report;
+}
+
+} // namespace

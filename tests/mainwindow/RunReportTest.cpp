@@ -92,6 +92,7 @@ struct CauseCase {
     const char* path;
     const char* logged;  // in the step's log line
     const char* balloon; // the notification's text; nullptr: none
+    const char* identity = nullptr; // the recorded control's identity record
 };
 
 class StepReports : public RunReport, public ::testing::WithParamInterface<CauseCase> {};
@@ -100,6 +101,8 @@ TEST_P(StepReports, NameTheCauseInTheLogAndInTheNotification) {
     ImagingStation station;
     const CauseCase& c = GetParam();
     SetStep(c.index, c.type, c.description, c.path);
+    if (c.identity)
+        WriteStoredText(kSectionParam, StepKey("Control", c.index).c_str(), c.identity);
     WriteSettingInt(kSectionAction, StepKey("Message", c.index).c_str(), WM_SETTEXT);
     WriteSettingString(kSectionAction, StepKey("ExtApp", c.index).c_str(),
                        "C:\\no\\such\\folder\\imaging.exe");
@@ -159,6 +162,14 @@ INSTANTIATE_TEST_SUITE_P(
                   "control any more, so the step went to the window itself",
                   "Step 2: the imaging application's window was found but its control is gone. "
                   "Open Setup and reconfigure the step."},
+        CauseCase{"ControlChanged", 1, 0, kStationDescription, kPathToC,
+                  "NOT DONE: the control has changed: expected [SnapTestChild] \"\" id 4661, at "
+                  "its place now [SnapTestChild] \"\" id 4660; no control of that identity is in "
+                  "window [SnapTestTop] \"Imaging Station\"",
+                  "Step 2: the control has changed (expected [SnapTestChild] \"\" id 4661, found "
+                  "[SnapTestChild] \"\" id 4660). Nothing was clicked. Open Setup and drag the "
+                  "target symbol onto it again.",
+                  "4661;40;12;SnapTestChild\t"},
         CauseCase{"BroadcastMouseClick", 0, 8, kBroadcastDescription, "",
                   "NOT DONE: a mouse click cannot be broadcast to every window",
                   "Step 1 is a mouse click sent to every window, which has no place to click. "

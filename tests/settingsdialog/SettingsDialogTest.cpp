@@ -936,3 +936,65 @@ TEST(NumberBoxes, AcceptSignedAndUnsignedDecimal) {
 }
 
 } // namespace
+
+namespace {
+
+// The recorded control is no longer where the path leads: the dialog says so
+// for the step, and OK keeps what was recorded rather than storing the
+// control that stands there now.
+TEST_F(SettingsDialog, AControlThatIsNotAtItsPlaceIsSaidSoAndOkKeepsTheRecordedOne) {
+    WindowTree application(800, 600, "Imaging Station");
+    HWND remove = application.Add(application.Top(), 100, 100, 80, 24, true, 214);
+    SetWindowTextA(remove, "Delete");
+    const ControlIdentity capture = ParseControlIdentity("211;40;12;SnapTestChild\tCapture");
+    const struct {
+        const char* name;
+        bool elsewhere; // "Capture" moved rather than went
+    } cases[] = {{"gone", false}, {"moved", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HWND moved =
+            c.elsewhere ? application.Add(application.Top(), 100, 300, 80, 24, true, 211) : nullptr;
+        if (moved)
+            SetWindowTextA(moved, "Capture");
+        Describe(0, "800;600;SnapTestTop\t", "140;112");
+        WriteStoredText(kSectionParam, "Control", FormatControlIdentity(capture, 127));
+        std::string targetText;
+        const DialogRun run = RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+            targetText = TextOf(d, IDC_TARGET_TEXT);
+            SendMessageA(GetDlgItem(d, IDC_LAUNCH_AT_STARTUP), BM_SETCHECK, BST_UNCHECKED, 0);
+            Click(d, IDOK);
+        });
+        EXPECT_FALSE(run.warned);
+        EXPECT_EQ(IDOK, run.result);
+        EXPECT_EQ("Imaging Station - [SnapTestChild] \"Capture\" id 211 (not found at its place)",
+                  targetText);
+        EXPECT_EQ("140;112", ReadStoredText(kSectionParam, "Destination"));
+        const ControlIdentity stored =
+            ParseControlIdentity(ReadStoredText(kSectionParam, "Control"));
+        EXPECT_EQ(211, stored.id);
+        EXPECT_EQ("Capture", stored.text);
+        if (moved)
+            DestroyWindow(moved);
+    }
+}
+
+// A control chosen and stored records what it is.
+TEST_F(SettingsDialog, OkRecordsTheChosenControlsIdentity) {
+    WindowTree application(800, 600, "Imaging Station");
+    HWND capture = application.Add(application.Top(), 100, 100, 80, 24, true, 211);
+    SetWindowTextA(capture, "Capture");
+    Describe(0, "800;600;SnapTestTop\t", "140;112");
+    RunDialog(IDNO, [&](HWND d, CDialogParamTapsync&) {
+        SendMessageA(GetDlgItem(d, IDC_LAUNCH_AT_STARTUP), BM_SETCHECK, BST_UNCHECKED, 0);
+        Click(d, IDOK);
+    });
+    const ControlIdentity stored = ParseControlIdentity(ReadStoredText(kSectionParam, "Control"));
+    EXPECT_EQ("SnapTestChild", stored.className);
+    EXPECT_EQ(211, stored.id);
+    EXPECT_EQ("Capture", stored.text);
+    EXPECT_EQ(40, stored.offsetX); // the centre of the 80 x 24 control
+    EXPECT_EQ(12, stored.offsetY);
+}
+
+} // namespace

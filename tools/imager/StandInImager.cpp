@@ -20,6 +20,12 @@
 //                    Without /dpi the program is what its platform makes of a
 //                    program without a manifest (unaware on Windows; aware
 //                    under Wine 8).
+//   /layout:<N>      the window tree of another version of the application
+//                    (default 1, the tree below). 2: in the inner panel 210,
+//                    "Delete" 214 first, where "Capture" stood, then "Freeze",
+//                    "Live", and "Capture" 211 moved to 10,130. 3: as 2
+//                    without "Capture". 4: as 2, plus a second "Capture" 211
+//                    in panel 200 at 10,90, after panel 210.
 //
 // Window tree, in creation order (= GetWindow GW_CHILD / GW_HWNDNEXT order).
 // Rectangles are x, y, width, height in an 800x600 reference client area and
@@ -89,6 +95,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -144,7 +151,38 @@ constexpr ControlDef kControls[] = {
     {0, 104, "BUTTON", "Snapshot", kPush, 30, 420, 100, 30, Role::Capture},
     {0, 500, kCanvasClass, "", WS_VISIBLE, 200, 300, 560, 260, Role::None},
 };
-constexpr size_t kControlCount = sizeof(kControls) / sizeof(kControls[0]);
+
+// The inner panel after an update of the application (/layout:2): "Delete"
+// first, where "Capture" stood, the other buttons in another order, and
+// "Capture" moved to the bottom.
+constexpr ControlDef kUpdatedInnerPanel[] = {
+    {210, 214, "BUTTON", "Delete", kPush, 10, 10, 100, 30, Role::None},
+    {210, 213, "BUTTON", "Freeze", kPush, 10, 50, 100, 30, Role::Freeze},
+    {210, 212, "BUTTON", "Live", kPush, 10, 90, 100, 30, Role::Live},
+    {210, 211, "BUTTON", "Capture", kPush, 10, 130, 100, 30, Role::Capture},
+};
+// A second control of the inner "Capture"'s class, id and text (/layout:4).
+constexpr ControlDef kSecondCapture = {200, 211, "BUTTON", "Capture", kPush, 10, 90, 100, 30,
+                                       Role::Capture};
+constexpr int kLayoutCount = 4;
+
+// The window tree of layout `version` (1 to kLayoutCount).
+std::vector<ControlDef> LayoutOf(int version) {
+    std::vector<ControlDef> controls(std::begin(kControls), std::end(kControls));
+    if (version == 1)
+        return controls;
+    const auto inner = [](const ControlDef& c) { return c.parentId == 210; };
+    const auto first = std::find_if(controls.begin(), controls.end(), inner);
+    const auto end = std::find_if_not(first, controls.end(), inner);
+    std::vector<ControlDef> updated(std::begin(kUpdatedInnerPanel), std::end(kUpdatedInnerPanel));
+    if (version == 3)
+        updated.pop_back(); // no "Capture" at all
+    if (version == 4)
+        updated.push_back(kSecondCapture); // after panel 210 among 200's children
+    const auto at = controls.erase(first, end);
+    controls.insert(at, updated.begin(), updated.end());
+    return controls;
+}
 
 // ---------------------------------------------------------------------------
 // Program state: one main window per process.
@@ -157,6 +195,7 @@ struct Options {
     int y = 100;
     std::string title = "Imaging Station";
     std::string dpi; // "aware", "unaware" or empty
+    int layout = 1;  // 1 to kLayoutCount
 };
 
 struct CanvasState {
@@ -169,7 +208,8 @@ struct CanvasState {
 
 Options g_options;
 HWND g_main = nullptr;
-HWND g_controls[kControlCount] = {};
+std::vector<ControlDef> g_layout;
+std::vector<HWND> g_controls;
 HFONT g_font = nullptr;
 CanvasState g_canvas;
 std::string g_status = "Ready";
@@ -360,6 +400,9 @@ Options ParseOptions(int argc, char** argv) {
             options.title = value;
         else if (TakeSwitch(argv[i], "dpi", value) && (value == "aware" || value == "unaware"))
             options.dpi = value;
+        else if (TakeSwitch(argv[i], "layout", value) && value.size() == 1 && value[0] >= '1' &&
+                 value[0] < '1' + kLayoutCount)
+            options.layout = value[0] - '0';
     }
     return options;
 }
@@ -378,8 +421,8 @@ RECT ScaleRect(int x, int y, int width, int height, int clientWidth, int clientH
 }
 
 void LayOut(int clientWidth, int clientHeight) {
-    for (size_t i = 0; i < kControlCount; ++i) {
-        const ControlDef& c = kControls[i];
+    for (size_t i = 0; i < g_controls.size(); ++i) {
+        const ControlDef& c = g_layout[i];
         const RECT r = ScaleRect(c.x, c.y, c.width, c.height, clientWidth, clientHeight);
         MoveWindow(g_controls[i], r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
@@ -408,13 +451,13 @@ void ResizeClientTo(HWND window, int clientWidth, int clientHeight) {
 // What the buttons do
 
 Role RoleOf(int id) {
-    for (const ControlDef& c : kControls)
+    for (const ControlDef& c : g_layout)
         if (c.id == id)
             return c.role;
     return Role::None;
 }
 
-HWND Canvas() { return g_controls[kControlCount - 1]; }
+HWND Canvas() { return g_controls.back(); }
 
 void RunCommand(WPARAM wParam) {
     if (HIWORD(wParam) != BN_CLICKED)
@@ -668,16 +711,15 @@ LRESULT CALLBACK CanvasProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 HWND ParentFor(const ControlDef& c, HWND main) {
     if (c.parentId == 0)
         return main;
-    for (size_t i = 0; i < kControlCount; ++i)
-        if (kControls[i].id == c.parentId)
+    for (size_t i = 0; i < g_controls.size(); ++i)
+        if (g_layout[i].id == c.parentId)
             return g_controls[i];
     return main;
 }
 
 bool CreateControls(HWND main) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
-    for (size_t i = 0; i < kControlCount; ++i) {
-        const ControlDef& c = kControls[i];
+    for (const ControlDef& c : g_layout) {
         // A group box lies over the controls it frames: it is painted last and
         // does not clip them, as in a dialog.
         const bool groupBox = (c.style & BS_GROUPBOX) == BS_GROUPBOX && lstrcmpiA(c.className, "BUTTON") == 0;
@@ -691,7 +733,7 @@ bool CreateControls(HWND main) {
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
         if (lstrcmpiA(c.className, "BUTTON") == 0)
             SetWindowSubclass(control, ButtonProc, 0, 0);
-        g_controls[i] = control;
+        g_controls.push_back(control);
     }
     return true;
 }
@@ -837,6 +879,7 @@ HWND CreateMainWindow(HINSTANCE instance, const Options& options) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_options = ParseOptions(__argc, __argv);
+    g_layout = LayoutOf(g_options.layout);
     SetDpiAwareness(g_options.dpi);
     Record("main", "start", OneField(GetCommandLineA()), "-");
 
