@@ -127,7 +127,7 @@ namespace {
 
 // The window found and whose it is, the control the path leads to now and
 // the point it would click.
-void DescribeFoundWindow(CCheckReport& report, const StepPlan& plan) {
+void DescribeFoundWindow(CCheckReport& report, const ActionStep& step, const StepPlan& plan) {
     const WindowOwner owner = OwnerOfWindow(plan.window);
     report.Line("  Window: found, " + WindowInWords(plan.window) + ", handle " +
                 Hex(reinterpret_cast<ULONG_PTR>(plan.window)));
@@ -209,7 +209,7 @@ std::string CheckStep(CCheckReport& report, const ActionStep& step, int index) {
                     "looked for");
         break;
     case WindowSearch::Found:
-        DescribeFoundWindow(report, plan);
+        DescribeFoundWindow(report, step, plan);
         break;
     }
     DescribeActions(report, plan);

@@ -196,9 +196,6 @@ protected:
         m_imager = std::make_unique<StandInImager>(m_control.Path(), m_title, arguments);
         ASSERT_NE(nullptr, m_imager->Window());
     }
-    std::string RunLog() const {
-        return ReadTextFile(m_install->SettingsFolder() + "\\" + m_install->Name() + ".log");
-    }
     // The messages received after the first `before`, once a marker posted
     // now has arrived: whatever Snap posted earlier is in the queue before it.
     std::vector<ImagerEvent> ReceivedSince(size_t before) const {

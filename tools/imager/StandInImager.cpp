@@ -308,8 +308,8 @@ void RecordMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 // This program's own view of the cursor in one of its windows.
 void RecordCursor(int id) {
     HWND window = g_main;
-    for (size_t i = 0; i < kControlCount && id != 0; ++i)
-        if (kControls[i].id == id)
+    for (size_t i = 0; i < g_controls.size() && id != 0; ++i)
+        if (g_layout[i].id == id)
             window = g_controls[i];
     POINT cursor = {};
     GetCursorPos(&cursor);
