@@ -70,7 +70,8 @@ ControlIdentity IdentityOfControl(HWND top, HWND control, POINT pointInTop) {
 
 IdentityCheck CheckControlIdentity(HWND top, HWND atPath, const ControlIdentity& identity) {
     const bool textNeeded = identity.id == 0;
-    if (atPath && SameClassAndId(atPath, identity) && (!textNeeded || SameText(atPath, identity)))
+    const bool pathMatches = atPath && SameClassAndId(atPath, identity);
+    if (pathMatches && (!textNeeded || SameText(atPath, identity)))
         return Found(IdentityMatch::AsRecorded, atPath, 0);
 
     Search search = {&identity, {}};
@@ -80,23 +81,29 @@ IdentityCheck CheckControlIdentity(HWND top, HWND atPath, const ControlIdentity&
         return Found(IdentityMatch::Missing, nullptr, 0);
     if (matches == 1 && !textNeeded)
         return Found(IdentityMatch::Moved, search.found.front(), 1);
-    // The id is 0 or shared: the text decides, where there is one.
-    if (identity.text.empty()) {
-        if (matches == 1)
-            return Found(IdentityMatch::Moved, search.found.front(), 1);
-        return Found(textNeeded ? IdentityMatch::CannotTell : IdentityMatch::Ambiguous, atPath,
-                     matches);
+    // The id is 0 or shared: the text tells the controls apart, where it can.
+    if (!identity.text.empty()) {
+        std::vector<HWND> withText;
+        for (HWND window : search.found)
+            if (SameText(window, identity))
+                withText.push_back(window);
+        if (withText.size() == 1)
+            return withText.front() == atPath
+                       ? Found(IdentityMatch::AsRecorded, atPath, 0)
+                       : Found(IdentityMatch::Moved, withText.front(), matches);
+        if (withText.size() > 1)
+            return Found(IdentityMatch::Ambiguous, nullptr, static_cast<int>(withText.size()));
     }
-    std::vector<HWND> withText;
-    for (HWND window : search.found)
-        if (SameText(window, identity))
-            withText.push_back(window);
-    if (withText.size() == 1)
-        return Found(IdentityMatch::Moved, withText.front(), matches);
-    if (withText.empty() && textNeeded)
-        return Found(IdentityMatch::Missing, nullptr, 0);
-    return Found(IdentityMatch::Ambiguous, nullptr,
-                 withText.empty() ? matches : static_cast<int>(withText.size()));
+    // The text tells nothing more (none recorded, or a caption that toggles,
+    // "Live"/"Freeze"): a control of the recorded kind where the path leads
+    // is the one, and so is the only one of that kind.
+    if (pathMatches)
+        return Found(IdentityMatch::AsRecorded, atPath, 0);
+    if (matches == 1)
+        return Found(IdentityMatch::Moved, search.found.front(), 1);
+    if (textNeeded && identity.text.empty())
+        return Found(IdentityMatch::CannotTell, atPath, matches);
+    return Found(IdentityMatch::Ambiguous, nullptr, matches);
 }
 
 POINT PointInMovedControl(HWND top, HWND control, const ControlIdentity& identity, int refWidth,

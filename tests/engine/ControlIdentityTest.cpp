@@ -69,6 +69,11 @@ const std::vector<Button> kSharedId = {{"Delete", kDelete, "Delete", 10},
 const std::vector<Button> kUnnamed = {
     {"Delete", kDelete, "Delete", 10}, {"Unnamed", 0, "", 130}, {"Unnamed too", 0, "", 170}};
 
+// A button without an id whose caption toggles ("Live"/"Freeze"): it reads
+// "Freeze" now and stands where the path leads.
+const std::vector<Button> kToggledCaption = {{"Toggle", 0, "Freeze", 10},
+                                             {"Live", kLive, "Live", 50}};
+
 constexpr const char* kPathToCapture = "1;110;65";
 
 ControlIdentity Identity(int id, const char* text) {
@@ -148,7 +153,11 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"WithoutIdentityAsRecorded", &kRecorded, false, {}, 0, "P", kCapture, "done: "},
         LayoutCase{"WithoutIdentityThePathDecides", &kMoved, false, {}, 0, "P", kDelete, "done: "},
         LayoutCase{"NoIdNoTextThePathDecides", &kUnnamed, true, Identity(0, ""), 0, "P", kDelete,
-                   "done: "}),
+                   "done: "},
+        // The text only tells controls apart: a caption that toggled at the
+        // control's own place is still that control.
+        LayoutCase{"NoIdCaptionToggledAtItsPlace", &kToggledCaption, true, Identity(0, "Live"), 0,
+                   "P", 0, "done: "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, TheIdentityIsStoredBesideTheStepAndReadBack) {
