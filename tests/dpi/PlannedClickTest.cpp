@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -29,6 +30,11 @@ struct ReceiverCase {
     const char* awareness; // the stand-in's /dpi
     DpiQueries (*queries)();
 };
+
+// Named in the test list by its name, not its bytes.
+void PrintTo(const ReceiverCase& receiver, std::ostream* out) {
+    *out << receiver.name;
+}
 
 class PlannedClickInOwnUnits : public ::testing::TestWithParam<ReceiverCase> {
 protected:
