@@ -120,16 +120,22 @@ bool AppendLogLine(const std::string& path, const std::string& line, ULONGLONG r
             return false;
         size = SizeOf(file.get());
     }
+    const std::string name = PathFindFileNameA(path.c_str());
+    const std::string note = "the log stops here: it has reached twice its bound and cannot be "
+                             "turned (another program holds " +
+                             name + " or " + name +
+                             ".1 open, or another copy of Snap is turning it); it goes on once "
+                             "it can be\r\n";
+    // Once it has said why it stops, it stays stopped until it can be turned:
+    // a shorter line that would still fit must not follow the note.
+    if (size >= rotateBytes && EndsWith(path, size, note))
+        return false;
     const std::string whole = line + "\r\n";
     if (size + whole.size() <= kLogCapFactor * rotateBytes)
         return WriteWhole(file.get(), whole);
 
     // Full: the last line says why the log stops, once.
-    const std::string name = PathFindFileNameA(path.c_str());
-    const std::string note = "the log stops here: it has reached twice its bound and cannot be "
-                             "turned while another program holds " +
-                             name + " or " + name + ".1 open; it goes on once it can be\r\n";
-    if (!EndsWith(path, size, note)) {
+    {
         SYSTEMTIME now;
         GetLocalTime(&now);
         (void)WriteWhole(file.get(), LogTimestamp(now) + "  " + note);

@@ -168,6 +168,28 @@ TEST_P(RunLogThatCannotTurn, StopsAtTwiceTheBoundSaysSoOnceAndTurnsOnceItCan) {
     EXPECT_EQ(log, ReadTextFile(path + ".1"));
 }
 
+// A long line that no longer fits stops the log; a short one after it, which
+// would fit, does not follow the note.
+TEST(RunLogThatCannotTurnAtAll, StaysStoppedOnceItHasSaidSo) {
+    TempDir dir;
+    const std::string path = dir / "Snap.log";
+    constexpr ULONGLONG kBound = 400;
+    WriteTextFile(path + ".1", "old");
+    HANDLE held = CreateFileA((path + ".1").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_TRUE(AppendLogLine(path, std::string(500, 'a'), kBound));  // past the bound
+    EXPECT_FALSE(AppendLogLine(path, std::string(298, 'b'), kBound)); // past the cap
+    const std::string stopped = ReadTextFile(path);
+    EXPECT_FALSE(AppendLogLine(path, "short", kBound));
+    EXPECT_FALSE(AppendLogLine(path, std::string(298, 'c'), kBound));
+    CloseHandle(held);
+    const std::string log = ReadTextFile(path);
+    EXPECT_EQ(stopped, log);
+    EXPECT_EQ(1u, Occurrences(log, "the log stops here")) << log;
+    EXPECT_EQ(std::string::npos, log.find("short")) << log;
+}
+
 INSTANTIATE_TEST_SUITE_P(Held, RunLogThatCannotTurn,
                          ::testing::Values(HeldFileCase{"OldFileByAViewer", ".1", FILE_SHARE_READ},
                                            HeldFileCase{"LogByAViewerThatLetsItBeWritten", "",
