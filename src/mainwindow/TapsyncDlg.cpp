@@ -234,7 +234,10 @@ void CTapsyncDlg::SetTrayCallback(UINT message) {
 }
 
 LRESULT CTapsyncDlg::OnTrayIcon(WPARAM, LPARAM lParam) {
-    if (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN)
+    // The icon's callback is switched away while the settings are open, but
+    // through the shell's own queue: a click that came before the switch
+    // must not open a second "Settings" or close the window under the first.
+    if (m_settingsOpen || (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN))
         return 0;
     UniqueMenu menu(CreateTrayMenu());
     const DWORD position = GetMessagePos();
